@@ -1,0 +1,7 @@
+#include "options/options.h"
+
+namespace qx {
+
+OptionsBlock Options = DEFAULT_OPTIONS;
+
+}  // namespace qx

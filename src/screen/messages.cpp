@@ -1,0 +1,38 @@
+#include "screen/messages.h"
+
+#include <array>
+
+namespace qx {
+
+namespace {
+constexpr std::array<std::string_view, MESSAGE_COUNT> MESSAGES = {
+    "ESC-h for Help",
+    "Unknown command",
+    "Insufficient memory",
+    "Could not open requested file",
+    "Filename too large",
+    "Linked list error",
+    "    End of list",
+    "No current file",
+    "Not a text file (ENTER to continue)",
+    "File: ",
+    "Find (F10 to clear): ",
+    "Replace (F10 to clear): ",
+    "Invalid menu selection",
+    "ESC-h for Help                          ",
+    "ENTER (return to editing)",
+    " - Select/Type Filename to Open",
+    " - Select/Type Filename to Read",
+    " - Select/Type Filename to Write",
+    "No File Selected to Open",
+    "No File Selected to Read",
+    "No File Selected to Write",
+};
+static_assert(MESSAGES[MSG_HELP_HINT_PADDED].size() == 40);
+}  // namespace
+
+std::string_view message_text(int32_t id) {
+    return id >= 0 && id < MESSAGE_COUNT ? MESSAGES[id] : std::string_view{};
+}
+
+}  // namespace qx

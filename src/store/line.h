@@ -1,0 +1,92 @@
+// Lines and the generic doubly linked lists every text is built from.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace qx {
+
+// A link word stored as plain bytes. Lines are packed end to end to keep per-line
+// overhead low, so a link may sit at any address; reading it through memcpy keeps
+// that well defined.
+template <class T>
+class Link {
+public:
+    Link() = default;
+    Link(T* p) { set(p); }
+    Link& operator=(T* p) { set(p); return *this; }
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    T* get() const { T* p; std::memcpy(&p, raw_, sizeof p); return p; }
+    void set(T* p) { std::memcpy(raw_, &p, sizeof p); }
+private:
+    unsigned char raw_[sizeof(T*)] = {};
+};
+
+// The common beginning of every list node and of every list header. A header stands
+// in for a node in front of the first one: the first node's prev points at it. A
+// header's own prev is always null, which is how a walk backwards knows it arrived.
+struct ListLink {
+    Link<ListLink> next;
+    Link<ListLink> prev;
+};
+
+inline bool is_list_header(const ListLink* link) { return link->prev.get() == nullptr; }
+
+// One line of text. The text bytes follow the record directly, without line end
+// and without terminator. Packed, so that a line costs its text plus 20 bytes.
+struct [[gnu::packed]] Line : ListLink {
+    int32_t length;
+
+    char* text() { return reinterpret_cast<char*>(this) + sizeof(Line); }
+    const char* text() const { return reinterpret_cast<const char*>(this) + sizeof(Line); }
+};
+static_assert(sizeof(Line) == 20 && alignof(Line) == 1);
+
+// List header: next/prev stand in for a node, first/last are valid while count > 0.
+struct LineList : ListLink {
+    uint32_t reserved1;   // the undo queue keeps its step count here
+    ListLink* first;
+    ListLink* last;
+    uint32_t count;
+    uint32_t reserved2;
+};
+
+// The node after or before a line; null at the ends (never the header).
+inline Line* next_line(const Line* line) { return static_cast<Line*>(line->next.get()); }
+inline Line* prev_line(const Line* line) {
+    ListLink* p = line->prev.get();
+    return is_list_header(p) ? nullptr : static_cast<Line*>(p);
+}
+inline Line* first_line(const LineList& list) {
+    return list.count ? static_cast<Line*>(list.first) : nullptr;
+}
+inline Line* last_line(const LineList& list) {
+    return list.count ? static_cast<Line*>(list.last) : nullptr;
+}
+
+// List operations. The status word receives a MessageId (5 list error, 6 end of list).
+void list_init(LineList& list);
+void list_free_all(LineList& list);
+void list_insert_after(LineList& list, ListLink* after, ListLink* node, int32_t& status);
+ListLink* list_remove(LineList& list, ListLink* node, int32_t& status);
+ListLink* list_walk(LineList& list, ListLink* start, char direction, int32_t& steps, int32_t n,
+                    int32_t& status);
+void list_append(LineList& list, ListLink* node);
+
+// Typed conveniences over list_walk for lines.
+Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t* steps = nullptr);
+
+// A new line holding a copy of the given text (allocated with valloc).
+Line* new_line(const char* text, int32_t length);
+void free_line(Line* line);
+
+// Byte-range operations.
+int32_t mem_find_byte(const char* bytes, char c, int32_t n);
+int32_t mem_find_other_byte(const char* bytes, char c, int32_t n);
+void mem_fill(char c, char* bytes, int32_t n);
+void mem_copy(const char* source, char* destination, int32_t n);
+int32_t mem_compare(const char* a, const char* b, int32_t n);
+uint32_t mem_sum_words(const char* words, int32_t n);
+
+}  // namespace qx

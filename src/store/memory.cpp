@@ -1,0 +1,208 @@
+#include "store/memory.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "files/startup.h"
+#include "input/keys.h"
+#include "screen/status.h"
+#include "buffers/line_buffer.h"
+#include "files/open_files.h"
+#include "store/text.h"
+#include "undo/undo.h"
+
+namespace qx {
+
+namespace {
+
+// Small blocks come from chunks of one size class each, so that a block carries no
+// header: freeing finds its chunk by address. Classes step by one byte, so a line
+// costs exactly its record; a block whose size is a multiple of 8 (every record
+// holding pointers) is 8-aligned because chunks are. Big blocks get a chunk of their own.
+constexpr std::size_t CHUNK_SIZE = 16384;
+constexpr std::size_t CHUNK_HEADER = 16;
+constexpr std::size_t CLASS_STEP = 1;
+constexpr std::size_t MIN_BLOCK = 8;        // a free block holds the free-list link
+constexpr std::size_t MAX_SMALL = 2048;
+constexpr std::size_t CLASS_COUNT = MAX_SMALL / CLASS_STEP + 1;
+constexpr uint32_t LARGE_CLASS = 0xFFFFFFFF;
+// Chunks are carved from 2 MB system blocks given huge pages: a big file then costs
+// a few hundred page faults instead of one per 4 KB, which dominated reading it.
+constexpr std::size_t CHUNKS_PER_BLOCK = 128;
+
+struct ChunkHeader {
+    uint32_t size_class;
+    uint32_t reserved;
+    std::size_t bytes;   // what the chunk took from the system
+};
+static_assert(sizeof(ChunkHeader) <= CHUNK_HEADER);
+
+struct SizeClass {
+    unsigned char* free_list = nullptr;   // blocks linked through their first bytes
+    unsigned char* bump = nullptr;        // next unused block of the newest chunk
+    unsigned char* bump_end = nullptr;
+};
+
+void* default_allocate(std::size_t alignment, std::size_t size) {
+    void* p = nullptr;
+    return posix_memalign(&p, alignment, size) == 0 ? p : nullptr;
+}
+
+SystemAllocator g_system{default_allocate, std::free};
+SizeClass g_classes[CLASS_COUNT];
+std::size_t g_bytes_held = 0;
+unsigned char* g_spare_chunks = nullptr;   // the unused rest of the newest system block
+std::size_t g_spare_count = 0;
+bool g_spare_released = false;             // its pages were handed back by release_spare_memory
+void* g_reserve = nullptr;
+
+unsigned char* read_link(unsigned char* block) {
+    unsigned char* next;
+    std::memcpy(&next, block, sizeof next);
+    return next;
+}
+
+void write_link(unsigned char* block, unsigned char* next) { std::memcpy(block, &next, sizeof next); }
+
+ChunkHeader* chunk_of(void* block) {
+    auto address = reinterpret_cast<uintptr_t>(block);
+    return reinterpret_cast<ChunkHeader*>(address & ~(uintptr_t)(CHUNK_SIZE - 1));
+}
+
+void* new_chunk(uint32_t size_class, std::size_t bytes) {
+    void* chunk;
+    if (size_class == LARGE_CLASS) {
+        chunk = g_system.allocate_aligned(CHUNK_SIZE, bytes);
+        if (!chunk) return nullptr;
+        g_bytes_held += bytes;
+    } else {
+        if (g_spare_count == 0) {
+            void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
+            if (!block) return nullptr;
+            ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
+            g_spare_chunks = static_cast<unsigned char*>(block);
+            g_spare_count = CHUNKS_PER_BLOCK;
+            g_spare_released = false;
+            g_bytes_held += CHUNK_SIZE * CHUNKS_PER_BLOCK;
+        }
+        if (g_spare_released) g_bytes_held += CHUNK_SIZE;
+        chunk = g_spare_chunks;
+        g_spare_chunks += CHUNK_SIZE;
+        --g_spare_count;
+    }
+    auto* header = static_cast<ChunkHeader*>(chunk);
+    header->size_class = size_class;
+    header->reserved = 0;
+    header->bytes = bytes;
+    return chunk;
+}
+
+// One attempt at the system; null when it has nothing left.
+void* try_allocate(std::size_t size) {
+    if (size > MAX_SMALL) {
+        void* chunk = new_chunk(LARGE_CLASS, CHUNK_HEADER + size);
+        return chunk ? static_cast<unsigned char*>(chunk) + CHUNK_HEADER : nullptr;
+    }
+    std::size_t index = (size < MIN_BLOCK ? MIN_BLOCK : size + CLASS_STEP - 1) / CLASS_STEP;
+    SizeClass& sc = g_classes[index];
+    if (sc.free_list) {
+        unsigned char* block = sc.free_list;
+        sc.free_list = read_link(block);
+        return block;
+    }
+    std::size_t block_size = index * CLASS_STEP;
+    if (sc.bump == nullptr || sc.bump + block_size > sc.bump_end) {
+        void* chunk = new_chunk(static_cast<uint32_t>(index), CHUNK_SIZE);
+        if (!chunk) return nullptr;
+        sc.bump = static_cast<unsigned char*>(chunk) + CHUNK_HEADER;
+        sc.bump_end = static_cast<unsigned char*>(chunk) + CHUNK_SIZE;
+    }
+    unsigned char* block = sc.bump;
+    sc.bump += block_size;
+    return block;
+}
+
+void wait_with_notice() {
+    ShowNotice("> press any key to continue", 0, 2);
+    ReadKey();
+    ClearNotice();
+}
+
+}  // namespace
+
+void* valloc(std::size_t size) {
+    if (void* block = try_allocate(size)) return block;
+    if (g_reserve) {
+        ShowPromptLine("WARNING: QX is nearly out of memory - please save work and exit");
+        wait_with_notice();
+        release_memory_reserve();
+        flush_undo();
+        if (void* block = try_allocate(size)) return block;
+    }
+    ShowPromptLine("ERROR: QX is out of memory -  discarding all files and quitting");
+    wait_with_notice();
+    editor_exit(2);
+}
+
+void* valloc_zeroed(std::size_t size) {
+    void* block = valloc(size);
+    std::memset(block, 0, size);
+    return block;
+}
+
+void vfree(void* block) {
+    if (!block) return;
+    ChunkHeader* chunk = chunk_of(block);
+    if (chunk->size_class == LARGE_CLASS) {
+        g_bytes_held -= chunk->bytes;
+        g_system.release(chunk);
+        return;
+    }
+    // Small chunks are kept for reuse by their class.
+    SizeClass& sc = g_classes[chunk->size_class];
+    auto* b = static_cast<unsigned char*>(block);
+    write_link(b, sc.free_list);
+    sc.free_list = b;
+}
+
+void release_spare_memory() {
+    if (g_spare_count == 0 || g_spare_released) return;
+    ::madvise(g_spare_chunks, g_spare_count * CHUNK_SIZE, MADV_DONTNEED);
+    g_bytes_held -= g_spare_count * CHUNK_SIZE;
+    g_spare_released = true;
+}
+
+void acquire_memory_reserve() {
+    if (!g_reserve) g_reserve = g_system.allocate_aligned(16, MEMORY_RESERVE_SIZE);
+}
+
+void release_memory_reserve() {
+    if (g_reserve) g_system.release(g_reserve);
+    g_reserve = nullptr;
+}
+
+bool memory_reserve_held() { return g_reserve != nullptr; }
+
+std::size_t allocator_bytes_held() { return g_bytes_held; }
+
+SystemAllocator system_allocator() { return g_system; }
+void set_system_allocator(SystemAllocator allocator) { g_system = allocator; }
+
+int64_t memory_in_use() {
+    save_file_state(OpenFiles.currentIndex);
+    int64_t total = 0;
+    uint32_t chars, lines, checksum;
+    for (EditFile* f = first_open_file(); f; f = next_open_file(f)) {
+        text_count(f->text, true, chars, lines, checksum);
+        total += chars;
+    }
+    for (const FileText* buffer : {&LineBlockBuffer, &SingleLineBuffer}) {
+        text_count(*buffer, true, chars, lines, checksum);
+        total += chars;
+    }
+    return total + int64_t(undo_items()) * 52;
+}
+
+}  // namespace qx

@@ -1,0 +1,44 @@
+// The one allocator. valloc never returns null: on exhaustion it spends a reserve,
+// then ends the editor in an orderly way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+namespace qx {
+
+inline constexpr std::size_t MEMORY_RESERVE_SIZE = 16384;
+
+void* valloc(std::size_t size);
+void* valloc_zeroed(std::size_t size);
+void vfree(void* block);
+
+// A zero-filled record of a plain type, from valloc.
+template <class T>
+T* valloc_record() {
+    return new (valloc_zeroed(sizeof(T))) T{};
+}
+
+void acquire_memory_reserve();
+void release_memory_reserve();
+bool memory_reserve_held();
+
+// "Memory In Use": the bytes of every held text by its formula, plus undo items.
+int64_t memory_in_use();
+
+// Hands the pages of not yet used chunks back to the system (after a big read).
+void release_spare_memory();
+
+// Bytes the allocator holds from the system (for benchmarks and tests).
+std::size_t allocator_bytes_held();
+
+// The system allocator under valloc; tests replace it to make allocation fail.
+struct SystemAllocator {
+    void* (*allocate_aligned)(std::size_t alignment, std::size_t size);
+    void (*release)(void* block);
+};
+SystemAllocator system_allocator();
+void set_system_allocator(SystemAllocator allocator);
+
+}  // namespace qx

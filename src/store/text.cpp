@@ -1,0 +1,105 @@
+#include "store/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/memory.h"
+
+namespace qx {
+
+CurrentFileState CurrentFile;
+OpenFileList OpenFiles{{}, -1, nullptr, 0};
+LineEditBufferState LineEditBuffer;
+
+EditFile* open_file_at(int32_t index) {
+    if (index < 0 || OpenFiles.list.count == 0) return nullptr;
+    int32_t steps, status = 0;
+    ListLink* node = list_walk(OpenFiles.list, OpenFiles.list.first, '+', steps, index, status);
+    return steps == index ? static_cast<EditFile*>(node) : nullptr;
+}
+
+void line_load() {
+    if (LineEditBuffer.length != 0) return;
+    std::memset(LineEditBuffer.text, ' ', EDIT_BUFFER_SIZE);
+    const Line* line = CurrentFile.currentLine;
+    int32_t length = std::min(line->length, EDIT_BUFFER_SIZE);
+    std::memcpy(LineEditBuffer.text, line->text(), length);
+    LineEditBuffer.length = length;
+}
+
+void line_commit() {
+    if (LineEditBuffer.length == 0) return;
+    int32_t length = std::min(LineEditBuffer.length, MAX_LINE);
+    Line* line = CurrentFile.currentLine;
+    if (length > line->length) {
+        // The record has no room to grow: replace it at the same place in the list.
+        LineList& lines = CurrentFile.text.lines;
+        ListLink* before = line->prev;
+        int32_t status = 0;
+        list_remove(lines, line, status);
+        Line* grown = new_line(LineEditBuffer.text, length);
+        list_insert_after(lines, before, grown, status);
+        if (CurrentFile.view.topLine == line) CurrentFile.view.topLine = grown;
+        if (CurrentFile.view.bottomLine == line) CurrentFile.view.bottomLine = grown;
+        free_line(line);
+        CurrentFile.currentLine = grown;
+    } else {
+        line->length = length;
+        std::memcpy(line->text(), LineEditBuffer.text, length);
+    }
+    LineEditBuffer.length = 0;
+}
+
+uint32_t line_checksum(const char* text, int32_t length) {
+    int32_t words = length / 4;
+    uint32_t sum = mem_sum_words(text, words);
+    for (int32_t i = words * 4; i < length; ++i)
+        sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+    return sum;
+}
+
+void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_t& lines,
+                uint32_t& checksum) {
+    chars = lines = checksum = 0;
+    uint32_t line_end = text.format == 'u' ? 1 : 2;
+    if (memory_mode) line_end += 16;
+    for (const Line* line = first_line(text.lines); line; line = next_line(line)) {
+        ++lines;
+        chars += static_cast<uint32_t>(line->length) + line_end;
+        checksum += line_checksum(line->text(), line->length);
+    }
+}
+
+namespace {
+bool differs(const FileText& text) {
+    uint32_t chars, lines, checksum;
+    text_count(text, false, chars, lines, checksum);
+    return chars != text.charCount || lines != text.lineCount || checksum != text.checksum;
+}
+}  // namespace
+
+bool file_is_modified() { return differs(CurrentFile.text); }
+
+bool count_modified_files(int32_t& count) {
+    count = 0;
+    for (EditFile* f = first_open_file(); f; f = next_open_file(f))
+        if (differs(f->text)) ++count;
+    return count > 0;
+}
+
+std::string shorten_left(std::string_view text, int32_t width) {
+    if (width <= 0) return {};
+    if (static_cast<int32_t>(text.size()) <= width) return std::string(text);
+    std::string result(text.substr(text.size() - width));
+    result.replace(0, std::min<std::size_t>(3, result.size()), std::min<std::size_t>(3, result.size()), '.');
+    return result;
+}
+
+int32_t leading_blanks(const Line* line) {
+    int32_t n = 0;
+    const char* t = line->text();
+    while (n < line->length && (t[n] == ' ' || (t[n] >= '\t' && t[n] <= '\r'))) ++n;
+    return n;
+}
+
+}  // namespace qx

@@ -1,0 +1,102 @@
+// Files held in memory: their text and view groups, the live state of the file
+// being edited, the working copy of the current line, and the modified test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/line.h"
+
+namespace qx {
+
+inline constexpr int32_t MAX_LINE = 382;        // characters per line, columns 0..381
+inline constexpr int32_t EDIT_BUFFER_SIZE = 384;
+inline constexpr int32_t MAX_FILES = 256;
+inline constexpr int32_t MAX_NAME = 255;        // file name characters, without the NUL
+inline constexpr int32_t TAG_COUNT = 10;
+
+// A file's text group; the line buffers have the same shape.
+struct FileText {
+    LineList lines;
+    int32_t format;        // 'u' LF line ends, 'd' CR LF; 0 while being set up
+    uint32_t charCount;    // counts as last read or written
+    uint32_t lineCount;
+    uint32_t checksum;
+    int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
+};
+
+// A file's view group.
+struct FileView {
+    Line* topLine;
+    Line* bottomLine;
+    int32_t reserved1;
+    int32_t reserved2;
+    int32_t lastMotion;    // 'H' up, 'P' down, 'K' left, 'M' right
+    int32_t cursorColumn;
+    int32_t cursorRow;
+    int32_t firstColumn;
+    int32_t lastColumn;
+};
+
+// The live state of the file being edited.
+struct CurrentFileState {
+    FileText text;
+    FileView view;
+    int32_t named;
+    Line* currentLine;
+    int32_t currentLineNumber;
+    char name[MAX_NAME + 1];
+};
+
+// One open file: a snapshot of CurrentFileState while another file is current.
+struct EditFile : ListLink {
+    int32_t reserved1;
+    FileText text;
+    FileView view;
+    int32_t named;
+    Line* currentLine;
+    int32_t currentLineNumber;
+    int32_t reserved2;
+    char name[MAX_NAME + 1];
+};
+
+struct OpenFileList {
+    LineList list;          // EditFile records in opening order
+    int32_t currentIndex;   // -1 when no file is current
+    EditFile* current;
+    int32_t count;          // kept beside the list's own count
+};
+
+// The working copy of the current line; blank beyond its length, loaded while length > 0.
+struct LineEditBufferState {
+    int32_t length;
+    char text[EDIT_BUFFER_SIZE];
+};
+
+extern CurrentFileState CurrentFile;
+extern OpenFileList OpenFiles;
+extern LineEditBufferState LineEditBuffer;
+
+inline EditFile* first_open_file() {
+    return OpenFiles.list.count ? static_cast<EditFile*>(OpenFiles.list.first) : nullptr;
+}
+inline EditFile* next_open_file(EditFile* f) { return static_cast<EditFile*>(f->next.get()); }
+EditFile* open_file_at(int32_t index);
+
+void line_load();
+void line_commit();
+
+// Characters (each line end counts 1 for 'u', 2 otherwise; +16 more per line in
+// memory mode), lines and checksum of a text.
+void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_t& lines,
+                uint32_t& checksum);
+uint32_t line_checksum(const char* text, int32_t length);
+bool file_is_modified();
+bool count_modified_files(int32_t& count);
+
+// The last `width` characters of text, the first three shown as "..." when cut.
+std::string shorten_left(std::string_view text, int32_t width);
+int32_t leading_blanks(const Line* line);
+
+}  // namespace qx

@@ -1,0 +1,309 @@
+#include "store/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "input/keys.h"
+#include "options/options.h"
+#include "screen/messages.h"
+#include "screen/status.h"
+#include "store/memory.h"
+#include "store/text.h"
+
+namespace qx {
+
+namespace {
+
+// Bytes that may appear in a text file: TAB, LF, FF, CR, printable ASCII, 0x80..0xFE.
+constexpr std::array<bool, 256> TEXT_BYTES = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0x20; c <= 0x7E; ++c) table[c] = true;
+    for (int c = 0x80; c <= 0xFE; ++c) table[c] = true;
+    table['\t'] = table['\n'] = table['\f'] = table['\r'] = true;
+    return table;
+}();
+
+// True when every byte is printable ASCII (0x20..0x7E), checked eight at a time.
+// Most lines are; the others get the byte-by-byte look for NUL, TAB and non-text.
+bool plain_printable(const char* p, int32_t n) {
+    constexpr uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        uint64_t control = (w - 0x20 * ONES) & ~w & HIGHS;
+        uint64_t x = w ^ (0x7F * ONES);
+        uint64_t del = (x - ONES) & ~x & HIGHS;
+        if (control | del | (w & HIGHS)) return false;
+    }
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) < 0x20 || static_cast<unsigned char>(p[i]) >= 0x7F) return false;
+    return true;
+}
+
+bool is_white(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A file descriptor that closes itself.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { if (fd_ >= 0) ::close(fd_); }
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded.
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+private:
+    int fd_;
+};
+
+// Hands out the file in pieces of at most READ_PIECE bytes, each ending after the
+// next LF when one comes within that many bytes: a line-by-line read done in blocks.
+class PieceReader {
+public:
+    explicit PieceReader(int fd) : fd_(fd) {}
+
+    // The next piece, or an empty view at the end of the file.
+    std::string_view next() {
+        if (end_ - pos_ < READ_PIECE && !eof_) refill();
+        std::size_t available = std::min<std::size_t>(end_ - pos_, READ_PIECE);
+        if (available == 0) return {};
+        const char* start = buffer_ + pos_;
+        const void* lf = std::memchr(start, '\n', available);
+        std::size_t n = lf ? static_cast<const char*>(lf) - start + 1 : available;
+        pos_ += n;
+        return {start, n};
+    }
+
+private:
+    void refill() {
+        std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
+        end_ -= pos_;
+        pos_ = 0;
+        while (end_ < sizeof buffer_ && !eof_) {
+            ssize_t got = ::read(fd_, buffer_ + end_, sizeof buffer_ - end_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) eof_ = true;   // a read error ends the text like the end of the file
+            else end_ += static_cast<std::size_t>(got);
+        }
+    }
+
+    int fd_;
+    char buffer_[1 << 16];
+    std::size_t pos_ = 0, end_ = 0;
+    bool eof_ = false;
+};
+
+// Output gathered into large writes; any failed write is remembered.
+class BlockWriter {
+public:
+    explicit BlockWriter(int fd) : fd_(fd) {}
+    void put(const char* bytes, std::size_t n) {
+        if (used_ + n > sizeof buffer_) flush();
+        std::memcpy(buffer_ + used_, bytes, n);
+        used_ += n;
+    }
+    bool flush() {
+        std::size_t done = 0;
+        while (ok_ && done < used_) {
+            ssize_t put = ::write(fd_, buffer_ + done, used_ - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) ok_ = false;
+            else done += static_cast<std::size_t>(put);
+        }
+        used_ = 0;
+        return ok_;
+    }
+private:
+    int fd_;
+    char buffer_[1 << 16];
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
+// Writes go to the file a symbolic link names, so that the link survives.
+std::string write_target(const char* path) {
+    struct stat st;
+    if (::lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path, nullptr)) {
+            std::string resolved(real);
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+// The directory entry of a replaced file reaches the disk too.
+void sync_directory(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+int32_t next_tab_stop(int32_t column, int32_t tabstop) { return (column / tabstop + 1) * tabstop; }
+
+int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop) {
+    int32_t limit = MAX_TAB_GROWTH - tabstop;
+    if (length == 0 || limit < 1) return length;
+    for (int32_t pos = 0; pos < length && buffer[pos] != '\0' && pos < limit; ++pos) {
+        if (buffer[pos] != '\t') continue;
+        buffer[pos] = ' ';
+        int32_t extra = next_tab_stop(pos, tabstop) - pos - 1;
+        if (extra > 0) {
+            std::memmove(buffer + pos + 1 + extra, buffer + pos + 1, length - pos - 1);
+            std::memset(buffer + pos + 1, ' ', extra);
+            length += extra;
+        }
+    }
+    return length;
+}
+
+int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
+    while (length > 0 && is_white(buffer[length - 1])) --length;
+    int32_t out = 0, column = 0, run = 0;
+    for (int32_t in = 0; in < length; ++in, ++column) {
+        char c = buffer[in];
+        buffer[out++] = c;
+        if (c == '\t') {
+            column = next_tab_stop(column, tabstop) - 1;
+            run = 0;
+        } else if (!is_white(c)) {
+            run = 0;
+        } else if (++run, next_tab_stop(column, tabstop) == column + 1) {
+            out -= run;
+            buffer[out++] = '\t';
+            run = 0;
+        }
+    }
+    return out;
+}
+
+std::string temporary_name(std::string_view path) {
+    std::string temp(path);
+    if (temp.empty()) return "~";
+    temp.back() = temp.back() == '~' ? '#' : '~';
+    return temp;
+}
+
+int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
+                       uint32_t& checksum, int32_t& format) {
+    format = 'u';
+    chars = lines = checksum = 0;
+    FileHandle file(::open(path, O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return MSG_CANNOT_OPEN;
+    struct stat st;
+    if (::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode)) return MSG_CANNOT_OPEN;
+
+    auto reader = std::make_unique<PieceReader>(file.get());
+    char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
+    int32_t result = MSG_SUCCESS;
+    for (std::string_view piece = reader->next(); !piece.empty() && result == MSG_SUCCESS;
+         piece = reader->next()) {
+        const char* text = piece.data();
+        int32_t n = static_cast<int32_t>(piece.size());
+        bool plain = plain_printable(text, n - (text[n - 1] == '\n'));
+        if (!plain) {
+            // An embedded NUL ends the line's text.
+            if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
+            for (int32_t i = 0; i < n; ++i)
+                if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
+        }
+        int32_t dropped = 0;
+        if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
+        if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
+        if (dropped == 2) format = 'd';
+        if (!plain && Options.inputTranslation && std::memchr(text, '\t', n)) {
+            std::memcpy(expanded, text, n);
+            expanded[n] = '\0';
+            n = expand_tabs(expanded, n, tab_width());
+            text = expanded;
+        }
+        Line* line = new_line(text, n);
+        chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
+        ++lines;
+        checksum += line_checksum(text, n);
+        list_append(target, line);
+        if (lines % PROGRESS_INTERVAL == 0) ShowReadProgress(lines);
+    }
+    if (chars == 0) {
+        list_append(target, new_line(nullptr, 0));
+        chars = lines = 1;
+    }
+    release_spare_memory();
+    return result;
+}
+
+int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
+                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum) {
+    std::string target = write_target(path);
+    struct stat existing;
+    bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !no_confirm) {
+        ShowPromptLine("File already exists: Overwrite ? ");
+        int key = ReadKey();
+        PlaceCursor();
+        if (key != 'y' && key != 'Y') return MSG_CANNOT_OPEN;
+    }
+    if (exists && S_ISDIR(existing.st_mode)) return MSG_CANNOT_OPEN;
+
+    // Whatever stands at the temporary name goes first; the exclusive creation then
+    // guarantees that no other file or link there is written through.
+    std::string temp = temporary_name(target);
+    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) return MSG_CANNOT_OPEN;
+    FileHandle file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                           exists ? 0600 : 0666));
+    if (file.get() < 0) return MSG_CANNOT_OPEN;
+    auto fail = [&] {
+        ::unlink(temp.c_str());
+        return MSG_CANNOT_OPEN;
+    };
+    if (exists && ::fchmod(file.get(), existing.st_mode & 07777) != 0) return fail();
+
+    uint32_t c = 0, l = 0, sum = 0;
+    const char* line_end = format == 'u' ? "\n" : "\r\n";
+    std::size_t end_length = format == 'u' ? 1 : 2;
+    auto writer = std::make_unique<BlockWriter>(file.get());
+    char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
+    for (Line* line = first; line && line != stop; line = next_line(line)) {
+        if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
+        c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
+        ++l;
+        sum += line_checksum(line->text(), line->length);
+        if (Options.outputTranslation) {
+            std::memcpy(scratch, line->text(), line->length);
+            writer->put(scratch, compress_blanks(scratch, line->length, tab_width()));
+        } else {
+            writer->put(line->text(), line->length);
+        }
+        writer->put(line_end, end_length);
+    }
+    if (!writer->flush() || ::fsync(file.get()) != 0 || !file.close()) return fail();
+    if (::rename(temp.c_str(), target.c_str()) != 0) return fail();
+    sync_directory(target);
+    chars = c;
+    lines = l;
+    checksum = sum;
+    return MSG_SUCCESS;
+}
+
+}  // namespace qx

@@ -1,0 +1,32 @@
+// Reading a text file into lines and writing lines back through a temporary file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/line.h"
+
+namespace qx {
+
+inline constexpr int32_t READ_PIECE = 384;           // bytes per read, LF included
+inline constexpr int32_t MAX_TAB_GROWTH = 254;       // spaces expand_tabs may add
+inline constexpr int32_t PROGRESS_INTERVAL = 524288; // lines between progress reports
+
+// Appends the file's lines to target. Result 0, 3 (cannot open) or 8 (not text).
+int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
+                       uint32_t& checksum, int32_t& format);
+
+// Writes first up to (not including) stop. Result 0 or 3. The counts are set only
+// when the file was written completely.
+int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
+                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum);
+
+int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
+int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
+int32_t next_tab_stop(int32_t column, int32_t tabstop);
+
+// The temporary name a write goes through before it replaces path.
+std::string temporary_name(std::string_view path);
+
+}  // namespace qx

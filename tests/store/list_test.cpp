@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "screen/messages.h"
+#include "store/line.h"
+#include "store/memory.h"
+
+namespace qx {
+namespace {
+
+class ListTest : public ::testing::Test {
+protected:
+    void SetUp() override { list_init(list); }
+    void TearDown() override { list_free_all(list); }
+
+    Line* append(const std::string& text) {
+        Line* line = new_line(text.data(), static_cast<int32_t>(text.size()));
+        list_append(list, line);
+        return line;
+    }
+    std::vector<std::string> texts() {
+        std::vector<std::string> out;
+        for (Line* l = first_line(list); l; l = next_line(l)) out.emplace_back(l->text(), static_cast<std::size_t>(l->length));
+        return out;
+    }
+    LineList list;
+};
+
+TEST_F(ListTest, WalksStopAtTheEndsAndReportEndOfList) {
+    Line* a = append("a");
+    append("b");
+    Line* c = append("c");
+    int32_t steps = -1, status = 99;
+
+    EXPECT_EQ(list_walk(list, a, '+', steps, 0, status), a);
+    EXPECT_EQ(steps, 0);
+    EXPECT_EQ(status, 99) << "a walk of no steps leaves the status word alone";
+
+    EXPECT_EQ(list_walk(list, c, '+', steps, 1, status), c);
+    EXPECT_EQ(status, MSG_END_OF_LIST);
+    EXPECT_EQ(steps, 0);
+
+    status = 0;
+    EXPECT_EQ(list_walk(list, c, '-', steps, 10, status), a) << "the header is never returned";
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(status, MSG_END_OF_LIST);
+
+    status = 0;
+    EXPECT_EQ(list_walk(list, a, '+', steps, 2, status), c);
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(walk_lines(list, a, '+', 99), c) << "a line number past the end gives the last line";
+}
+
+TEST_F(ListTest, InsertionAtEitherEndMovesFirstAndLast) {
+    Line* b = append("b");
+    int32_t status = -1;
+    Line* a = new_line("a", 1);
+    list_insert_after(list, &list, a, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(list.first, a);
+    EXPECT_EQ(prev_line(a), nullptr);
+    EXPECT_EQ(prev_line(b), a);
+
+    Line* c = new_line("c", 1);
+    list_insert_after(list, b, c, status);
+    EXPECT_EQ(list.last, c);
+    EXPECT_EQ(list.count, 3u);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(ListTest, RemovalKeepsTheListConsistentAndEmptyListRefuses) {
+    Line* a = append("a");
+    Line* b = append("b");
+    Line* c = append("c");
+    int32_t status = 0;
+
+    free_line(static_cast<Line*>(list_remove(list, a, status)));
+    EXPECT_EQ(list.first, b);
+    EXPECT_TRUE(is_list_header(b->prev));
+    free_line(static_cast<Line*>(list_remove(list, c, status)));
+    EXPECT_EQ(list.last, b);
+    EXPECT_EQ(next_line(b), nullptr);
+    free_line(static_cast<Line*>(list_remove(list, b, status)));
+    EXPECT_EQ(list.count, 0u);
+    EXPECT_EQ(status, 0);
+
+    Line* stray = new_line("x", 1);
+    EXPECT_EQ(list_remove(list, stray, status), stray);
+    EXPECT_EQ(status, MSG_LIST_ERROR);
+    EXPECT_EQ(list.count, 0u);
+
+    // Appending after the list emptied starts it afresh.
+    list_append(list, stray);
+    EXPECT_EQ(list.first, stray);
+    EXPECT_EQ(list.last, stray);
+    EXPECT_EQ(next_line(stray), nullptr);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"x"}));
+}
+
+TEST(ByteRanges, FindFillCopyCompareAndSum) {
+    const char text[] = "aaabca";
+    EXPECT_EQ(mem_find_byte(text, 'b', 6), 3);
+    EXPECT_EQ(mem_find_byte(text, 'z', 6), -1);
+    EXPECT_EQ(mem_find_byte(text, 'a', 0), -1);
+    EXPECT_EQ(mem_find_other_byte(text, 'a', 6), 3);
+    EXPECT_EQ(mem_find_other_byte(text, 'a', 3), -1);
+    EXPECT_EQ(mem_compare("abcd", "abxd", 4), 2);
+    EXPECT_EQ(mem_compare("abcd", "abcd", 4), -1);
+
+    char buf[8] = "abcdefg";
+    mem_copy(buf + 1, buf, 6);   // forward, byte by byte: shifts left safely
+    EXPECT_STREQ(buf, "bcdefgg");
+    mem_fill('-', buf, 3);
+    mem_fill('!', buf, 0);
+    EXPECT_STREQ(buf, "---efgg");
+
+    EXPECT_EQ(mem_sum_words("\x01\x00\x00\x00\xff\xff\xff\xff", 2), 0u) << "the sum wraps at 32 bits";
+}
+
+}  // namespace
+}  // namespace qx

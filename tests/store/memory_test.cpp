@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/memory.h"
+
+namespace qx {
+namespace {
+
+// A system allocator that refuses a chosen number of requests.
+int g_refusals = 0;
+int g_requests = 0;
+SystemAllocator g_real;
+
+void* refusing_allocate(std::size_t alignment, std::size_t size) {
+    ++g_requests;
+    if (g_refusals > 0) {
+        --g_refusals;
+        return nullptr;
+    }
+    return g_real.allocate_aligned(alignment, size);
+}
+
+class MemoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_real = system_allocator();
+        g_refusals = g_requests = 0;
+    }
+    void TearDown() override {
+        set_system_allocator(g_real);
+        release_memory_reserve();
+    }
+    void refuse(int n) {
+        g_refusals = n;
+        set_system_allocator({refusing_allocate, g_real.release});
+    }
+};
+
+TEST_F(MemoryTest, BlocksAreReusedAndLargeBlocksComeFromTheSystem) {
+    void* a = valloc(100);
+    std::memset(a, 1, 100);
+    vfree(a);
+    EXPECT_EQ(valloc(100), a) << "a freed block serves the next request of its size";
+    vfree(a);
+
+    std::size_t before = allocator_bytes_held();
+    void* big = valloc_zeroed(100000);
+    EXPECT_GE(allocator_bytes_held(), before + 100000);
+    EXPECT_EQ(static_cast<unsigned char*>(big)[99999], 0);
+    vfree(big);
+    EXPECT_EQ(allocator_bytes_held(), before);
+
+    // Blocks for records holding pointers are aligned for them.
+    struct Record { void* p; int32_t n; };
+    for (int i = 0; i < 5; ++i) {
+        auto* r = valloc_record<Record>();
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(r) % alignof(Record), 0u);
+        EXPECT_EQ(r->p, nullptr);
+    }
+}
+
+TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
+    acquire_memory_reserve();
+    ASSERT_TRUE(memory_reserve_held());
+    refuse(1);
+    void* block = valloc(MEMORY_RESERVE_SIZE * 2);   // needs a fresh system block
+    ASSERT_NE(block, nullptr);
+    EXPECT_FALSE(memory_reserve_held()) << "the reserve is spent, never obtained again";
+    EXPECT_EQ(g_requests, 2) << "one refusal, one successful retry";
+    vfree(block);
+    acquire_memory_reserve();
+}
+
+TEST_F(MemoryTest, ExhaustionWithoutReserveEndsTheEditorWithStatusTwo) {
+    EXPECT_EXIT(
+        {
+            acquire_memory_reserve();
+            refuse(1000000);
+            valloc(MEMORY_RESERVE_SIZE * 2);
+        },
+        ::testing::ExitedWithCode(2), "");
+    EXPECT_EXIT(
+        {
+            release_memory_reserve();
+            refuse(1000000);
+            valloc(MEMORY_RESERVE_SIZE * 2);
+        },
+        ::testing::ExitedWithCode(2), "");
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "buffers/line_buffer.h"
+#include "store/memory.h"
+#include "store/text.h"
+#include "support/editor_state.h"
+
+namespace qx {
+namespace {
+
+using test::open_test_file;
+using test::texts_of;
+
+class TextTest : public ::testing::Test {
+protected:
+    void TearDown() override { test::reset_editor_state(); }
+};
+
+TEST_F(TextTest, ChecksumAddsLittleEndianWordsAndSignedTailBytes) {
+    uint32_t word = 'a' | 'b' << 8 | 'c' << 16 | uint32_t('d') << 24;
+    EXPECT_EQ(line_checksum("abcde", 5), word + 'e');
+    EXPECT_EQ(line_checksum("abcd\xE9", 5), word - 23);
+    EXPECT_EQ(line_checksum("", 0), 0u);
+}
+
+TEST_F(TextTest, CountsChargeEachLineEndByFormat) {
+    open_test_file({"", std::string(10, 'x'), std::string(382, 'y')}, 'd');
+    uint32_t chars, lines, checksum;
+    text_count(CurrentFile.text, false, chars, lines, checksum);
+    EXPECT_EQ(chars, 398u);
+    EXPECT_EQ(lines, 3u);
+    text_count(CurrentFile.text, true, chars, lines, checksum);
+    EXPECT_EQ(chars, 398u + 3 * 16);
+}
+
+TEST_F(TextTest, ModifiedMeansTheRecountDiffersFromTheStoredCounts) {
+    open_test_file({"abcd", "c"});
+    EXPECT_FALSE(file_is_modified());
+    CurrentFile.text.format = 'd';
+    EXPECT_TRUE(file_is_modified()) << "a change of line-end format counts as a change";
+    CurrentFile.text.format = 'u';
+
+    // Swapping two characters of a word keeps length and count but not the checksum.
+    line_load();
+    std::swap(LineEditBuffer.text[0], LineEditBuffer.text[1]);
+    line_commit();
+    EXPECT_TRUE(file_is_modified());
+
+    int32_t count = -1;
+    save_file_state(OpenFiles.currentIndex);
+    EXPECT_TRUE(count_modified_files(count));
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(TextTest, EditBufferIsBlankBeyondTheLineAndCommitReplacesAGrownLine) {
+    open_test_file({"0123456789", "next"});
+    Line* old = CurrentFile.currentLine;
+    line_load();
+    EXPECT_EQ(LineEditBuffer.length, 10);
+    EXPECT_EQ(std::string(LineEditBuffer.text + 10, 5), "     ");
+    LineEditBuffer.text[10] = 'X';
+    LineEditBuffer.length = 11;
+    line_commit();
+    EXPECT_EQ(LineEditBuffer.length, 0);
+    EXPECT_NE(CurrentFile.currentLine, old);
+    EXPECT_EQ(CurrentFile.view.topLine, CurrentFile.currentLine) << "the screen keeps the new record";
+    EXPECT_EQ(CurrentFile.view.bottomLine, CurrentFile.currentLine);
+    EXPECT_EQ(texts_of(CurrentFile.text.lines), (std::vector<std::string>{"0123456789X", "next"}));
+
+    // A shorter line is written into the same record.
+    Line* same = CurrentFile.currentLine;
+    line_load();
+    LineEditBuffer.length = 3;
+    line_commit();
+    EXPECT_EQ(CurrentFile.currentLine, same);
+    EXPECT_EQ(texts_of(CurrentFile.text.lines)[0], "012");
+
+    // Committing never stores more than MAX_LINE characters.
+    line_load();
+    LineEditBuffer.length = EDIT_BUFFER_SIZE;
+    line_commit();
+    EXPECT_EQ(CurrentFile.currentLine->length, MAX_LINE);
+}
+
+TEST_F(TextTest, MemoryInUseFollowsItsFormula) {
+    open_test_file({""});
+    EXPECT_EQ(memory_in_use(), 17) << "one empty Linux line: 0 + 1 + 16";
+    test::fill_text(LineBlockBuffer.lines, {"12345"});
+    EXPECT_EQ(memory_in_use(), 17 + 5 + 2 + 16) << "buffer lines always count two line-end bytes";
+}
+
+TEST(ShortenLeft, KeepsTheTailBehindThreeDots) {
+    EXPECT_EQ(shorten_left("short.txt", 20), "short.txt");
+    std::string name = "abcdefghij/klmnopqrstuvwxyz.txt";   // 31 characters
+    EXPECT_EQ(shorten_left(name, 22), "..." + name.substr(name.size() - 19));
+    EXPECT_EQ(shorten_left(name, 31), name);
+    EXPECT_EQ(shorten_left(name, 2), "..");
+}
+
+TEST(LeadingBlanks, CountsWhiteSpaceAtTheStart) {
+    Line* line = new_line(" \t  x y", 7);
+    EXPECT_EQ(leading_blanks(line), 4);
+    free_line(line);
+    line = new_line("", 0);
+    EXPECT_EQ(leading_blanks(line), 0);
+    free_line(line);
+}
+
+}  // namespace
+}  // namespace qx
