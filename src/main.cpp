@@ -1,7 +1,3 @@
 #include "files/startup.h"
 
-int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    qx::editor_exit(0);
-}
+int main(int argc, char** argv) { qx::editor_start(argc, argv); }

@@ -1,16 +1,87 @@
 #include "files/open_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
+#include "files/quit.h"
+#include "files/startup.h"
+#include "input/dispatch.h"
+#include "input/keys.h"
+#include "input/prompt.h"
+#include "screen/messages.h"
+#include "screen/screen.h"
+#include "screen/status.h"
 #include "store/memory.h"
 #include "store/text.h"
+#include "store/text_file.h"
 
 namespace qx {
+
+int32_t OpenResult = 0;
+
+namespace {
+
+void copy_name(char* destination, std::string_view name) {
+    std::size_t n = std::min<std::size_t>(name.size(), MAX_NAME);
+    std::memcpy(destination, name.data(), n);
+    destination[n] = '\0';
+}
+
+bool readable_file(const char* path) {
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    ::close(fd);
+    return ok;
+}
+
+void load_file(int32_t previous) {
+    EditFile* record = OpenFiles.current;
+    CurrentFile.named = record->named;
+    CurrentFile.text = FileText{};
+    CurrentFile.view = FileView{};
+    copy_name(CurrentFile.name, record->name);
+    FileText& text = CurrentFile.text;
+    int32_t result =
+        read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format);
+    if (result != MSG_SUCCESS) {
+        OpenResult = result;
+        UpdateStatus(false, result, TypingMode);
+        free_file(first_line(text.lines), true);
+        WaitForEnter();
+        if (OpenFiles.count == 0) {
+            if (!StartingUp() || LastStartupArgument()) editor_exit(result);
+            return;
+        }
+        switch_file(-1, previous);
+        return;
+    }
+    FileView& view = CurrentFile.view;
+    CurrentFile.currentLine = view.topLine = first_line(text.lines);
+    view.bottomLine = walk_lines(text.lines, view.topLine, '+', ScreenRows - 3);
+    view.cursorColumn = 0;
+    view.cursorRow = FIRST_TEXT_ROW;
+    view.lastMotion = 'P';
+    if (!StartingUp()) RedrawText();
+    char message[80];
+    std::snprintf(message, sizeof message, "%u %s %d %s %s", text.charCount, "Chars",
+                  static_cast<int32_t>(text.lineCount), "Lines", text.format == 'd' ? "[DOS/Win]" : "[Linux]");
+    SetPendingText(message);
+}
+
+}  // namespace
 
 void save_file_state(int32_t index) {
     EditFile* f = open_file_at(index);
     if (!f) return;
     line_commit();
+    CurrentFile.view.firstColumn = GetLeftColumn();
+    CurrentFile.view.lastColumn = GetRightColumn();
     f->text = CurrentFile.text;
     f->view = CurrentFile.view;
     std::memcpy(f->name, CurrentFile.name, sizeof f->name);
@@ -28,7 +99,63 @@ void load_file_state(int32_t index) {
     CurrentFile.currentLine = f->currentLine;
     CurrentFile.currentLineNumber = f->currentLineNumber;
     CurrentFile.named = f->named;
+    StoreLeftColumn(CurrentFile.view.firstColumn);
+    StoreRightColumn(CurrentFile.view.lastColumn);
     OpenFiles.current = f;
+    ResetLineNumberCache();
+}
+
+void switch_file(int32_t from, int32_t to) {
+    save_file_state(from);
+    load_file_state(to);
+    OpenFiles.currentIndex = to;
+    FrameCurrentLine(CurrentFile.view.cursorRow);
+    RedrawText();
+}
+
+int32_t find_open_file(std::string_view name) {
+    int32_t index = 0;
+    for (EditFile* f = first_open_file(); f; f = next_open_file(f), ++index)
+        if (name == f->name) return index;
+    return -1;
+}
+
+void make_new_empty_file() {
+    CurrentFile.text = FileText{};
+    CurrentFile.view = FileView{};
+    copy_name(CurrentFile.name, OpenFiles.current->name);
+    CurrentFile.named = 0;
+    FileText& text = CurrentFile.text;
+    text.format = 'u';
+    text.charCount = 1;
+    text.lineCount = 1;
+    text.checksum = 0;
+    Line* line = new_line(nullptr, 0);
+    list_append(text.lines, line);
+    CurrentFile.currentLine = CurrentFile.view.topLine = CurrentFile.view.bottomLine = line;
+    CurrentFile.view.cursorColumn = 0;
+    CurrentFile.view.cursorRow = FIRST_TEXT_ROW;
+    CurrentFile.view.lastMotion = 'K';
+    ClearToBottom(FIRST_TEXT_ROW);
+}
+
+void open_file(const char* path) {
+    OpenResult = MSG_SUCCESS;
+    int32_t previous = OpenFiles.currentIndex;
+    if (path && !readable_file(path)) {
+        OpenResult = MSG_CANNOT_OPEN;
+        return;
+    }
+    auto* record = valloc_record<EditFile>();
+    record->named = path ? 1 : 0;
+    copy_name(record->name, path ? std::string_view(path) : UNNAMED_FILE);
+    list_append(OpenFiles.list, record);
+    save_file_state(previous);
+    OpenFiles.currentIndex = OpenFiles.count++;
+    OpenFiles.current = record;
+    ResetLineNumberCache();
+    if (path) load_file(previous);
+    else make_new_empty_file();
 }
 
 void close_all_files() {
@@ -43,7 +170,74 @@ void close_all_files() {
     OpenFiles.currentIndex = -1;
     OpenFiles.current = nullptr;
     CurrentFile = CurrentFileState{};
-    CurrentFile.view.cursorRow = 2;
+    CurrentFile.view.cursorRow = FIRST_TEXT_ROW;
+}
+
+namespace {
+
+constexpr std::string_view EDIT_MENU = "File  New  Menu  + : ";
+
+// The menu line, with the current file's name at the right end of row 0.
+void show_edit_menu(bool push) {
+    if (push) PushPrompt(EDIT_MENU);
+    else ShowPromptLine(PromptTop());
+    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
+    PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
+    MoveTo(static_cast<int32_t>(EDIT_MENU.size()), 0);
+}
+
+}  // namespace
+
+void edit_menu() {
+    line_commit();
+    show_edit_menu(true);
+    for (bool done = false; !done;) {
+        switch (ReadMenuKey()) {
+        case 'F':
+            Beep();   // choosing a file comes with the file selector
+            done = true;
+            break;
+        case 'N':
+            if (OpenFiles.count >= MAX_FILES) ShowMessage("Cannot open any more files");
+            else open_file(nullptr);
+            done = true;
+            break;
+        case 'M':
+            go_to_file();
+            done = true;
+            break;
+        case '+':
+        case '=':
+            next_file();
+            show_edit_menu(false);
+            break;
+        case ENTER:
+            done = true;
+            break;
+        default:
+            Beep();
+            show_edit_menu(false);
+            break;
+        }
+    }
+    PopPrompt();
+}
+
+void go_to_file() {
+    line_commit();
+    if (OpenFiles.count == 0) ShowMessage("No open files");
+    else Beep();   // the table of open files comes with the file selector
+}
+
+void next_file() {
+    line_commit();
+    if (OpenFiles.count > 1) {
+        switch_file(OpenFiles.currentIndex, (OpenFiles.currentIndex + 1) % OpenFiles.count);
+        UpdateStatus(true, 0, TypingMode);
+    } else {
+        ShowMessage("Only 1 file open");
+        Beep();
+    }
 }
 
 }  // namespace qx

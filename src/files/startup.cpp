@@ -1,14 +1,157 @@
 #include "files/startup.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "buffers/line_buffer.h"
 #include "files/open_files.h"
+#include "input/dispatch.h"
+#include "input/keys.h"
+#include "input/macro.h"
+#include "input/prompt.h"
+#include "options/options.h"
+#include "screen/messages.h"
+#include "screen/panels.h"
+#include "screen/screen.h"
+#include "screen/status.h"
 #include "store/memory.h"
 #include "store/text.h"
 #include "undo/undo.h"
 
 namespace qx {
+
+namespace {
+
+bool g_startingUp = false;
+bool g_lastArgument = false;
+
+struct CommandLine {
+    int32_t fileCount = 0;      // file arguments given
+    char** files = nullptr;
+    int32_t startLine = 1;
+    bool noFileArguments = true;   // none given, or only an option
+};
+
+[[noreturn]] void refuse_screen(std::string_view why) {
+    PutRawText(why);
+    PutRawText("press any key to exit\n");
+    ReadRawKey();
+    EndScreen();
+    std::exit(0);
+}
+
+CommandLine parse(int argc, char** argv) {
+    CommandLine line;
+    if (argc < 2) return line;
+    std::string_view first = argv[1];
+    // Help and the file selector at start come with their panels; until then the
+    // editor starts as if no option was given.
+    if (first == "-h" || first == "--help" || first == "-b") return line;
+    line.noFileArguments = false;
+    line.files = argv + 1;
+    line.fileCount = argc - 1;
+    if (argc == 4 && std::string_view(argv[2]) == "-l") {
+        char* end = nullptr;
+        long n = std::strtol(argv[3], &end, 10);
+        line.startLine = end != argv[3] && *end == '\0' && n > 0 && n <= INT32_MAX ? static_cast<int32_t>(n) : 1;
+        line.fileCount = 1;
+    }
+    return line;
+}
+
+void open_command_line_files(const CommandLine& line) {
+    int32_t count = line.fileCount;
+    if (count >= MAX_FILE_ARGUMENTS) {
+        ShowPromptLine("QX: Too many files - not all will be opened");
+        ShowNotice("> Any key to continue", 21, 2);
+        ReadKey();
+        ClearNotice();
+        count = MAX_FILE_ARGUMENTS;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        std::string_view name = line.files[i];
+        if (name == "-l") break;
+        std::string path(name.size() > static_cast<std::size_t>(MAX_NAME) ? "Filename-too-large.txt" : name);
+        g_lastArgument = count == 1;
+        open_file(path.c_str());
+        if (OpenResult == MSG_CANNOT_OPEN) {
+            open_file(nullptr);
+            std::strncpy(CurrentFile.name, path.c_str(), MAX_NAME);
+            std::strncpy(OpenFiles.current->name, path.c_str(), MAX_NAME);
+            CurrentFile.named = OpenFiles.current->named = 1;
+            SetPendingText("New File: " + shorten_left(path, 28));
+        }
+    }
+    if (OpenFiles.count == 0) open_file(nullptr);
+    if (line.fileCount > 1) {
+        char message[64];
+        std::snprintf(message, sizeof message, "%d %s", OpenFiles.count, "files opened");
+        SetPendingText(message);
+    }
+}
+
+}  // namespace
+
+bool StartingUp() { return g_startingUp; }
+bool LastStartupArgument() { return g_lastArgument; }
+
+void reset_editor_globals() {
+    CurrentFile = CurrentFileState{};
+    LineEditBuffer.length = 0;
+    LineBlockBuffer = FileText{};
+    SingleLineBuffer = FileText{};
+    Options = DEFAULT_OPTIONS;
+    OpenFiles.count = 0;
+    OpenFiles.currentIndex = -1;
+    OpenFiles.current = nullptr;
+    MacroState = MacroStateRecord{MACRO_IDLE, nullptr, 0, 0, nullptr};
+    reset_dispatcher();
+}
+
+void editor_start(int argc, char** argv) {
+    g_startingUp = true;
+    reset_editor_globals();
+    switch (InitScreen()) {
+    case ScreenVerdict::TooLarge: refuse_screen("QX cannot support screen sizes this large\n\n");
+    case ScreenVerdict::TooSmall: refuse_screen("QX requires at least 20 rows and 80 columns\n\n");
+    case ScreenVerdict::Usable: break;
+    }
+    InitStatus();
+    acquire_memory_reserve();
+    undo_init();
+    reset_prompt_stack();
+
+    ClearToBottom(0);
+    SetColours();
+    CurrentFile.view.cursorColumn = 0;
+    CurrentFile.view.cursorRow = FIRST_TEXT_ROW;
+    TypingMode = Mode = MODE_INSERT;
+    DrawSeparator(1);
+    MoveTo(0, FIRST_TEXT_ROW);
+
+    CommandLine line = parse(argc, argv);
+    open_command_line_files(line);
+    switch_file(OpenFiles.currentIndex, 0);
+    UpdateStatus(true, PendingMessage, TypingMode);
+    if (line.startLine != 1) {
+        CurrentFile.currentLine = LineAtIndex(line.startLine - 1);
+        FrameCurrentLine((ScreenRows - 2) / 2);
+    }
+    RedrawText();
+    if (line.fileCount <= 1) {
+        PutTextAt(0, 0, false, std::string(Layout.fileNameWidth, ' '));
+        PutTextAt(0, 0, false, VERSION_TEXT);
+    }
+    std::string_view hint = message_text(MSG_HELP_HINT);
+    PutTextAt(line.noFileArguments ? Layout.messageColumn : ScreenColumns - 14, 0, false, hint);
+    SetFirstKeyFlag();
+    g_startingUp = false;
+    MoveTo(0, CurrentFile.view.cursorRow);
+    MainLoop();
+}
 
 void editor_exit(int32_t status) {
     save_file_state(OpenFiles.currentIndex);
@@ -16,6 +159,11 @@ void editor_exit(int32_t status) {
     release_line_buffers();
     flush_undo();
     release_memory_reserve();
+    if (ScreenStarted()) {
+        ClearToBottom(ScreenRows - 2);
+        RefreshScreen();
+        EndScreen();
+    }
     std::exit(status);
 }
 

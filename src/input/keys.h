@@ -1,4 +1,6 @@
-// The key reader: every key the editor consumes passes through ReadKey.
+// The key reader: every key the editor consumes passes through ReadKey, which
+// decodes escape sequences, function, keypad, cursor and control keys into the
+// command letters of the command table.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +9,43 @@ namespace qx {
 
 using KeyCode = int32_t;
 
-inline constexpr int32_t STARTUP_QUEUE_SIZE = 32;
+// Key codes of the editor's own, produced only by the escape table.
+inline constexpr KeyCode KEY_PAD_SLASH = 313;
+inline constexpr KeyCode KEY_PAD_STAR = 325;
+inline constexpr KeyCode KEY_PAD_MINUS = 326;
+inline constexpr KeyCode KEY_PAD_PLUS = 327;
+inline constexpr KeyCode KEY_SHIFT_DOWN = 387;
+inline constexpr KeyCode KEY_SHIFT_UP = 390;
+inline constexpr KeyCode KEY_UNASSIGNED = 512;
 
-// Keys queued before the terminal is read (start-up options, tests).
+// Curses key codes the editor uses (fixed values, so tables need no curses header).
+inline constexpr KeyCode CODE_DOWN = 258, CODE_UP = 259, CODE_LEFT = 260, CODE_RIGHT = 261;
+inline constexpr KeyCode CODE_HOME = 262, CODE_BACKSPACE = 263, CODE_F1 = 265;
+inline constexpr KeyCode CODE_DC = 330, CODE_IC = 331, CODE_NPAGE = 338, CODE_PPAGE = 339;
+inline constexpr KeyCode CODE_ENTER = 343, CODE_B2 = 350, CODE_END = 360, CODE_FIND = 362;
+inline constexpr KeyCode CODE_SELECT = 385, CODE_SLEFT = 393, CODE_SRIGHT = 402, CODE_MOUSE = 409;
+
+inline constexpr int32_t STARTUP_QUEUE_SIZE = 32;
+inline constexpr int ESC = 27;
+inline constexpr int ENTER = 10;
+
+// Keys queued before the terminal is read (the start-up options).
 void QueueStartupKey(KeyCode key);
+
 int ReadKey();
+KeyCode ReadRawKey();
+int DecodeEscape();
+int DecodeKey(KeyCode key);
+int MapControlKey(KeyCode key);
+int MapSpecialKey(KeyCode key);
+void WaitForEnter();
+
+// The pending mouse event and where it happened. A button's release after its
+// press is no event of its own.
+enum class MouseEvent { Click, DoubleClick, Ignored, Unsupported };
+MouseEvent ReadMouseEvent(int32_t& col, int32_t& row);
+
+// Extended curses codes that stand for modified cursor keys, as their shifted forms.
+KeyCode NormaliseModifiedKey(KeyCode key);
 
 }  // namespace qx

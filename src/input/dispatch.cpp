@@ -1,0 +1,354 @@
+#include "input/dispatch.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "edit/motion.h"
+#include "files/open_files.h"
+#include "input/keys.h"
+#include "input/macro.h"
+#include "options/options.h"
+#include "screen/messages.h"
+#include "screen/panels.h"
+#include "screen/screen.h"
+#include "screen/status.h"
+#include "store/text.h"
+#include "undo/undo.h"
+
+namespace qx {
+
+int32_t Mode = MODE_INSERT;
+int32_t TypingMode = MODE_INSERT;
+int32_t RepeatCount = 0;
+int32_t Iteration = 0;
+int CurrentCommandKey = 0;
+CommandMemory AgainCommand{0, 1, 'I'};
+CommandMemory PreviousCommand{0, 1, 'I'};
+
+namespace {
+
+constexpr int32_t COUNT_TEXT_SIZE = 8;
+char g_countText[COUNT_TEXT_SIZE];
+int32_t g_countLength = 0;
+int32_t g_rememberedIndent = 0;   // of the last line that had text, for auto-indent
+
+// Letters whose handler comes with a later part of the editor have none yet.
+constexpr CommandHandler handler_of(char letter) {
+    switch (letter) {
+    case 'I': return toggle_insert;
+    case 'O': return set_overwrite;
+    case 'a': return again_command;
+    case 'e': return edit_menu;
+    case 'i': return ShowInfo;
+    case 'n': return next_file;
+    case 'z': return select_line;
+    case ',': return cursor_left;
+    case '.': return cursor_right;
+    case '^': return cursor_up;
+    case '$': return cursor_down;
+    case ';': return ext_motion;
+    case '<': return start_of_line;
+    case '>': return end_of_line;
+    case 'B': return page_up;
+    case 'F': return page_down;
+    case '-': return scroll_up;
+    case '+': return scroll_down;
+    case '(': return scroll_left;
+    case ')': return scroll_right;
+    case 'H': return screen_home;
+    case 'M': return screen_middle;
+    case 'L': return screen_last;
+    case ':': return ext_motion_screen;
+    case '_': return mouse_event;
+    default: return nullptr;
+    }
+}
+
+constexpr std::string_view AGAIN_LETTERS = "bflprwx#DWCXVkcu";
+constexpr std::string_view FLUSHING_LETTERS = "egn";
+
+constexpr std::array<Command, COMMAND_COUNT> COMMAND_TABLE = [] {
+    std::array<Command, COMMAND_COUNT> table{};
+    for (int32_t i = 0; i < COMMAND_COUNT; ++i) {
+        char letter = COMMAND_LETTERS[i];
+        table[i] = {letter, handler_of(letter), AGAIN_LETTERS.find(letter) != std::string_view::npos,
+                    FLUSHING_LETTERS.find(letter) == std::string_view::npos};
+    }
+    return table;
+}();
+
+bool is_digit(int key) { return key >= '0' && key <= '9'; }
+
+// Collects a repeat count typed after ESC; true while the key belongs to it.
+bool collect_count(int key) {
+    if (key != '*' && !is_digit(key)) return false;
+    if (g_countLength == 0) UpdateStatus(true, 0, MODE_COMMAND);
+    if (key == '*' || (g_countLength > 0 && g_countText[0] == '*')) {
+        g_countLength = 0;
+        UpdateStatus(true, 0, MODE_COMMAND);
+    }
+    if (g_countLength == COUNT_TEXT_SIZE) {
+        Beep();
+        return true;
+    }
+    g_countText[g_countLength++] = static_cast<char>(key);
+    MoveTo(g_countLength, 0);
+    PutChar(key);
+    return true;
+}
+
+int32_t count_value() {
+    if (g_countText[0] == '*') return 32000;
+    int32_t value = 0;
+    for (int32_t i = 0; i < g_countLength; ++i) value = value * 10 + (g_countText[i] - '0');
+    return value;
+}
+
+int32_t buffer_indent() {
+    int32_t n = 0;
+    while (n < LineEditBuffer.length && (LineEditBuffer.text[n] == ' ' ||
+                                         (LineEditBuffer.text[n] >= '\t' && LineEditBuffer.text[n] <= '\r')))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+const Command& command_at(int32_t index) { return COMMAND_TABLE[index]; }
+
+void reset_dispatcher() {
+    Mode = TypingMode = MODE_INSERT;
+    RepeatCount = Iteration = 0;
+    AgainCommand = PreviousCommand = {0, 1, 'I'};
+    g_countLength = 0;
+    g_rememberedIndent = 0;
+}
+
+int MapRepeatedCommand(int32_t index) {
+    switch (COMMAND_LETTERS[index]) {
+    case ']': return '.';
+    case '[': return ',';
+    case '{': return '^';
+    case '}': return '$';
+    case 'W': return 'D';
+    case '\\': return 'B';
+    case '~': return 'F';
+    default: return COMMAND_LETTERS[index];
+    }
+}
+
+void Dispatch(int key) {
+    RepeatCount = Iteration = 0;
+    if (collect_count(key)) return;
+    bool counted = false;
+    if (g_countLength > 0) {
+        if (key == '#') {
+            RuboutOnScreen();
+            --g_countLength;
+            return;
+        }
+        RepeatCount = std::max(count_value(), 1);
+        g_countLength = 0;
+        PlaceCursor();
+        counted = true;
+    }
+    if (key == ENTER) {
+        Mode = TypingMode;
+        UpdateStatus(true, 0, TypingMode);
+        PlaceCursor();
+        return;
+    }
+    CurrentCommandKey = key;
+    int32_t index = command_index(key);
+    int letter = key;
+    if (index >= 0 && counted) {
+        letter = MapRepeatedCommand(index);
+        index = command_index(letter);
+    } else if (!counted) {
+        RepeatCount = 1;
+    }
+    if (letter == 'a') {
+        letter = AgainCommand.letter;
+        index = AgainCommand.index;
+        RepeatCount = AgainCommand.count;
+    }
+    if (index < 0 || !COMMAND_TABLE[index].handler) {
+        UpdateStatus(true, MSG_UNKNOWN_COMMAND, TypingMode);
+        return;
+    }
+    const Command& cmd = COMMAND_TABLE[index];
+    Iteration = 1;
+    for (;;) {
+        cmd.handler();
+        int32_t i = Iteration;
+        Iteration = i + 1;
+        if (i >= RepeatCount) break;
+    }
+    if (!cmd.keepsUndo) flush_undo();
+    if (cmd.again && !MacroRecording() && !MacroPlaying()) AgainCommand = {index, RepeatCount, letter};
+    PreviousCommand = {index, RepeatCount, letter};
+    if (ModeShown() == MODE_COMMAND) UpdateStatus(true, 0, TypingMode);
+    Mode = TypingMode;
+}
+
+void TypeChar(int c) {
+    line_load();
+    FileView& view = CurrentFile.view;
+    if (c == ENTER) {
+        NewLine();
+        return;
+    }
+    if (c == '\t' && Options.inputTranslation) {
+        int32_t w = tab_width(), x = view.cursorColumn;
+        for (int32_t n = (x / w + 1) * w - x; n > 0; --n) TypeChar(' ');
+        return;
+    }
+    if (Mode == MODE_OVERWRITE) {
+        if (view.cursorColumn > MAX_LINE - 1) {
+            ShowMessage("Maximum line size reached");
+            return;
+        }
+        PutChar(c);
+        char replaced = LineEditBuffer.text[view.cursorColumn];
+        LineEditBuffer.text[view.cursorColumn++] = static_cast<char>(c);
+        if (!undo_in_progress()) push_undo_type_char(replaced, 1, CurrentLineIndex(), view.cursorColumn);
+        LineEditBuffer.length = std::max(LineEditBuffer.length, view.cursorColumn);
+        return;
+    }
+    if (LineEditBuffer.length >= MAX_LINE || view.cursorColumn >= MAX_LINE) {
+        ShowMessage("Maximum line size reached");
+        return;
+    }
+    if (view.cursorColumn > LineEditBuffer.length) {
+        if (Options.textWrapping) {
+            Beep();
+            view.cursorColumn = LineEditBuffer.length;
+            PlaceCursor();
+        } else {
+            LineEditBuffer.length = view.cursorColumn;
+        }
+    }
+    InsertCharOnScreen(c);
+    if (!undo_in_progress()) push_undo_type_char(' ', 0, CurrentLineIndex(), view.cursorColumn);
+    char* at = LineEditBuffer.text + view.cursorColumn;
+    std::memmove(at + 1, at, LineEditBuffer.length - view.cursorColumn);
+    *at = static_cast<char>(c);
+    ++LineEditBuffer.length;
+    ++view.cursorColumn;
+    if (Options.textWrapping && !undo_in_progress()) {
+        flush_undo();
+        // The refill of the paragraph while typing comes with wrapping.
+    }
+}
+
+void NewLine() {
+    FileView& view = CurrentFile.view;
+    LineList& lines = CurrentFile.text.lines;
+    int32_t status = 0;
+    if (view.cursorColumn > 0) {
+        int32_t indent = 0;
+        if (Options.autoIndent) {
+            indent = buffer_indent();
+            if (LineEditBuffer.length == 0 || indent == LineEditBuffer.length) indent = g_rememberedIndent;
+            else g_rememberedIndent = indent;
+        }
+        char text[EDIT_BUFFER_SIZE + EDIT_BUFFER_SIZE];
+        int32_t length = 0;
+        if (view.cursorColumn < LineEditBuffer.length) {
+            int32_t rest = LineEditBuffer.length - view.cursorColumn;
+            indent = std::min(indent, MAX_LINE - rest);   // less indentation rather than lost text
+            std::memset(text, ' ', indent);
+            std::memcpy(text + indent, LineEditBuffer.text + view.cursorColumn, rest);
+            length = indent + rest;
+            std::memset(LineEditBuffer.text + view.cursorColumn, ' ', rest);
+            LineEditBuffer.length = view.cursorColumn;
+        }
+        line_commit();
+        if (!undo_in_progress())
+            push_undo_type_char(' ', 0, CurrentLineIndex(), CurrentFile.currentLine->length);
+        list_insert_after(lines, CurrentFile.currentLine, new_line(text, length), status);
+        MoveTo(view.cursorColumn, view.cursorRow);
+        ClearRow(view.cursorRow);
+        cursor_down();
+        if (view.cursorRow == ScreenRows - 1) {
+            MoveTo(GetLeftColumn(), view.cursorRow);
+            ClearRow(view.cursorRow);
+        } else {
+            InsertScreenLine(view.cursorRow);
+        }
+        const Line* added = CurrentFile.currentLine;
+        view.cursorColumn = indent;
+        DrawLineAt(indent, view.cursorRow, false, added->text(), added->length, 0);
+        PlaceCursor();
+    } else {
+        line_commit();
+        if (!undo_in_progress()) push_undo_ins_lines(0, 1, CurrentLineIndex(), 0);
+        Line* opened = new_line(nullptr, 0);
+        list_insert_after(lines, CurrentFile.currentLine->prev, opened, status);
+        CurrentFile.currentLine = opened;
+        InsertScreenLine(view.cursorRow);
+        cursor_down();
+    }
+    FrameCurrentLine(view.cursorRow);
+}
+
+void MainLoop() {
+    for (;;) {
+        int key = ReadKey();
+        ClearMessage();
+        PendingMessage = 0;
+        if (Mode == MODE_COMMAND) Dispatch(key);
+        else TypeChar(key);
+        UpdateScrollIndicator();
+    }
+}
+
+void toggle_insert() {
+    if (TypingMode == MODE_OVERWRITE) {
+        TypingMode = MODE_INSERT;
+    } else {
+        line_load();
+        if (LineEditBuffer.length != CurrentFile.currentLine->length) {
+            line_commit();
+            line_load();
+        }
+        TypingMode = MODE_OVERWRITE;
+    }
+    Mode = TypingMode;
+    UpdateStatus(true, 0, TypingMode);
+}
+
+void set_overwrite() {
+    TypingMode = Mode = MODE_OVERWRITE;
+    UpdateStatus(true, 0, MODE_OVERWRITE);
+}
+
+void again_command() {}
+
+void select_line() {
+    line_commit();
+    FrameCurrentLine(FIRST_TEXT_ROW);
+    RedrawText();
+}
+
+void mouse_event() {
+    line_commit();
+    int32_t x = 0, y = 0;
+    MouseEvent event = ReadMouseEvent(x, y);
+    if (event == MouseEvent::Ignored) return;
+    if (event == MouseEvent::Unsupported) {
+        ShowMessage("Unsupported mouse event");
+        Beep();
+        return;
+    }
+    int32_t walked = 0;
+    y = std::max(y, FIRST_TEXT_ROW);
+    CurrentFile.currentLine =
+        walk_lines(CurrentFile.text.lines, CurrentFile.view.topLine, '+', y - FIRST_TEXT_ROW, &walked);
+    CurrentFile.view.cursorRow = FIRST_TEXT_ROW + walked;
+    CurrentFile.view.cursorColumn = GetLeftColumn() + x;
+    PlaceCursor();
+}
+
+}  // namespace qx

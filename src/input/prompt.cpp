@@ -1,0 +1,189 @@
+#include "input/prompt.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "input/dispatch.h"
+#include "input/keys.h"
+#include "input/macro.h"
+#include "screen/screen.h"
+#include "screen/status.h"
+
+namespace qx {
+
+namespace {
+
+std::string g_stack[PROMPT_STACK_SIZE];
+int32_t g_depth = 0;
+int32_t g_overflow = 0;   // pushes beyond the stack's room, kept only to balance the pops
+
+bool drawing() { return !MacroPlaying(); }
+
+}  // namespace
+
+void PushPrompt(std::string_view text) {
+    if (g_depth < PROMPT_STACK_SIZE) g_stack[g_depth++] = std::string(text);
+    else ++g_overflow;
+    if (drawing()) ShowPromptLine(text);
+}
+
+void PopPrompt() {
+    if (g_overflow > 0) --g_overflow;
+    else if (g_depth > 0) --g_depth;
+    if (g_depth > 0) {
+        std::string top = g_stack[--g_depth];
+        PushPrompt(top);
+    } else {
+        UpdateStatus(true, PendingMessage, TypingMode);
+    }
+}
+
+bool PromptStackEmpty() { return g_depth == 0; }
+std::string_view PromptTop() { return g_depth > 0 ? std::string_view(g_stack[g_depth - 1]) : std::string_view(); }
+
+void reset_prompt_stack() {
+    g_depth = 0;
+    g_overflow = 0;
+}
+
+int32_t EditLineKey(char* buffer, int32_t n, int key, int32_t& position, int32_t& column, int32_t& row) {
+    int32_t length = static_cast<int32_t>(std::strlen(buffer));
+    bool draw = drawing();
+    auto delete_on_screen = [&](int32_t at, int32_t count) {
+        if (!draw) return;
+        MoveTo(at, row);
+        for (int32_t i = 0; i < count; ++i) DeleteCharOnScreen();
+    };
+    if (Mode == MODE_COMMAND) {
+        switch (key) {
+        case '#':
+            if (position > 0) {
+                std::memmove(buffer + position - 1, buffer + position, length - position + 1);
+                --position;
+                --column;
+                delete_on_screen(column, 1);
+            } else {
+                Beep();
+            }
+            break;
+        case 'D':
+            if (position < length) {
+                std::memmove(buffer + position, buffer + position + 1, length - position);
+                delete_on_screen(column, 1);
+            }
+            break;
+        case 'k':
+            buffer[position] = '\0';
+            if (draw) {
+                MoveTo(column, row);
+                ClearRow(row);
+            }
+            break;
+        case 'd':
+            std::memmove(buffer, buffer + position, length - position + 1);
+            column -= position;
+            delete_on_screen(column, position);
+            position = 0;
+            break;
+        case '<':
+            column -= position;
+            position = 0;
+            break;
+        case '>':
+            column += length - position;
+            position = length;
+            break;
+        case ',':
+            if (position > 0) --position, --column;
+            else Beep();
+            break;
+        case '.':
+            if (position < n && position < length) ++position, ++column;
+            else Beep();
+            break;
+        default:
+            Beep();
+            break;
+        }
+        Mode = TypingMode;
+    } else if (key >= 32 && key <= 126) {
+        if (length < n - 1) {
+            std::memmove(buffer + position + 1, buffer + position, length - position + 1);
+            buffer[position] = static_cast<char>(key);
+            if (draw) {
+                MoveTo(column, row);
+                InsertCharOnScreen(key);
+            }
+            ++position;
+            ++column;
+        } else {
+            Beep();
+        }
+    }
+    if (draw) MoveTo(column, row);
+    return static_cast<int32_t>(std::strlen(buffer));
+}
+
+int32_t EditLine(char* buffer, int32_t n, int32_t column, int32_t row, bool clear, bool keep) {
+    if (!keep) buffer[0] = '\0';
+    buffer[n - 1] = '\0';
+    if (clear && drawing()) {
+        MoveTo(column, row);
+        ClearRow(row);
+    }
+    if (keep && buffer[0] && drawing()) {
+        PutTextAt(column, row, false, buffer);
+        MoveTo(column, row);
+    }
+    int32_t position = 0, length = static_cast<int32_t>(std::strlen(buffer));
+    Mode = TypingMode;
+    for (;;) {
+        int key = ReadKey();
+        length = EditLineKey(buffer, n, key, position, column, row);
+        if (key == ENTER) break;
+    }
+    Mode = TypingMode;
+    return length;
+}
+
+int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_column, int32_t edit_row,
+               char* buffer, int32_t n) {
+    BeginPromptMode();
+    auto write_text = [&] {
+        if (column < 0 || row < 0 || !drawing()) return;
+        MoveTo(0, row);
+        ClearRow(row);
+        PutTextAt(column, row, false, text);
+    };
+    int32_t length;
+    if (edit_column == -1 && edit_row == -1) {
+        write_text();
+        buffer[0] = '\0';
+        length = EditLine(buffer, n, column + static_cast<int32_t>(text.size()), row, true, true);
+    } else if (edit_column == -2 && edit_row == -2) {
+        std::size_t copy = std::min<std::size_t>(text.size(), static_cast<std::size_t>(n - 1));
+        std::memcpy(buffer, text.data(), copy);
+        buffer[copy] = '\0';
+        length = EditLine(buffer, n, column, row, true, true);
+    } else {
+        write_text();
+        buffer[0] = '\0';
+        length = EditLine(buffer, n, edit_column, edit_row, true, true);
+    }
+    EndPromptMode();
+    PlaceCursor();
+    return length;
+}
+
+bool AskYesNo(std::string_view question) {
+    ShowPromptLine(question);
+    int key = std::toupper(ReadKey());
+    if (key == 'Y') return true;
+    if (key != 'N') Beep();
+    return false;
+}
+
+int ReadMenuKey() { return std::toupper(ReadKey()); }
+
+}  // namespace qx

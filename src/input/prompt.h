@@ -1,0 +1,28 @@
+// The prompt stack, one-letter menus, yes/no questions and the prompt line editor.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qx {
+
+inline constexpr int32_t PROMPT_STACK_SIZE = 10;
+inline constexpr int32_t PROMPT_ANSWER_SIZE = 384;
+
+void PushPrompt(std::string_view text);
+void PopPrompt();
+bool PromptStackEmpty();
+std::string_view PromptTop();
+void reset_prompt_stack();
+
+int32_t EditLineKey(char* buffer, int32_t n, int key, int32_t& position, int32_t& column, int32_t& row);
+int32_t EditLine(char* buffer, int32_t n, int32_t column, int32_t row, bool clear, bool keep);
+int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_column, int32_t edit_row,
+               char* buffer, int32_t n);
+
+// A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the bell.
+bool AskYesNo(std::string_view question);
+// The next key of a one-letter menu, in upper case.
+int ReadMenuKey();
+
+}  // namespace qx

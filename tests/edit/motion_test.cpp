@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "edit/motion.h"
+#include "input/dispatch.h"
+#include "screen/screen.h"
+#include "screen/status.h"
+#include "support/editor_state.h"
+
+namespace qx {
+namespace {
+
+std::vector<std::string> numbered(int n) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= n; ++i) lines.push_back("line " + std::to_string(i));
+    return lines;
+}
+
+// Motion on a 24-row screen, driven through the dispatcher as keys would be;
+// positions are read back from the file's view and the message buffer.
+class MotionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScreenRows = 24;
+        ScreenColumns = 80;
+        reset_dispatcher();
+        InitStatus();
+    }
+    void TearDown() override { test::reset_editor_state(); }
+
+    void open(int n) {
+        test::open_test_file(numbered(n));
+        FrameCurrentLine(FIRST_TEXT_ROW);
+    }
+    void run(char letter, int times = 1) {
+        for (int i = 0; i < times; ++i) Dispatch(letter);
+    }
+    int line_number() {
+        int n = 1;
+        for (Line* l = first_line(CurrentFile.text.lines); l != CurrentFile.currentLine; l = next_line(l)) ++n;
+        return n;
+    }
+    std::string message() {
+        std::string m(MessageBuffer());
+        return m.substr(0, m.find_last_not_of(' ') + 1);
+    }
+    FileView& view() { return CurrentFile.view; }
+};
+
+TEST_F(MotionTest, PagingKeepsTheLineNumberWithoutRecounting) {
+    open(100);
+    run('F');
+    EXPECT_EQ(line_number(), 22);
+    EXPECT_EQ(message(), "ln:22 col:1  22% (100 lines)");
+    run('F');
+    EXPECT_EQ(line_number(), 43);
+    EXPECT_EQ(message(), "ln:43 col:1  43% (100 lines)");
+    EXPECT_EQ(view().cursorRow, 2);
+
+    run('B');
+    EXPECT_EQ(line_number(), 22);
+    run('B');
+    EXPECT_EQ(line_number(), 1) << "PageUp stops at the start of the file";
+    EXPECT_EQ(message(), "ln:1 col:1  1% (100 lines)");
+}
+
+TEST_F(MotionTest, PageUpNearTheStartResetsToTheFirstLine) {
+    open(40);
+    CurrentFile.currentLine = LineAtIndex(35);   // line 36 on the last row, line 15 on top
+    FrameCurrentLine(23);
+    ASSERT_EQ(view().topLine, LineAtIndex(14));
+    run('B');
+    EXPECT_EQ(line_number(), 1);
+    EXPECT_EQ(view().cursorRow, 2);
+    EXPECT_EQ(message().substr(0, 10), "ln:1 col:1");
+}
+
+TEST_F(MotionTest, PageDownWithTheLastLineShownGoesThereWithoutMovingTheView) {
+    open(10);
+    view().cursorColumn = 7;
+    run('F');
+    EXPECT_EQ(line_number(), 10);
+    EXPECT_EQ(view().cursorRow, 11);
+    EXPECT_EQ(view().cursorColumn, 0) << "the column becomes the view's first column";
+    EXPECT_EQ(view().topLine, first_line(CurrentFile.text.lines));
+}
+
+TEST_F(MotionTest, SingleStepsScrollByOneRowAtTheEdges) {
+    open(30);
+    run('$', 21);
+    EXPECT_EQ(view().cursorRow, 23);
+    EXPECT_EQ(view().topLine, LineAtIndex(0));
+    run('$');
+    EXPECT_EQ(line_number(), 23);
+    EXPECT_EQ(view().cursorRow, 23);
+    EXPECT_EQ(view().topLine, LineAtIndex(1)) << "down on the last row scrolls by one line";
+    EXPECT_EQ(view().bottomLine, LineAtIndex(22));
+    run('^', 21);
+    EXPECT_EQ(view().cursorRow, 2);
+    run('^');
+    EXPECT_EQ(line_number(), 1);
+    EXPECT_EQ(view().topLine, LineAtIndex(0)) << "up on the first row scrolls back by one";
+    EXPECT_EQ(view().bottomLine, LineAtIndex(21));
+    run('^');
+    EXPECT_EQ(line_number(), 1) << "nothing moves above the first line";
+}
+
+TEST_F(MotionTest, ColumnsSurviveVerticalMotionAndLeftWrapsToThePreviousLineEnd) {
+    test::open_test_file({"0123456789", "ab", "0123456789"});
+    FrameCurrentLine(FIRST_TEXT_ROW);
+    view().cursorColumn = 8;
+    run('$');
+    EXPECT_EQ(view().cursorColumn, 8) << "the cursor may stand past the end of a short line";
+    run('$');
+    EXPECT_EQ(view().cursorColumn, 8);
+    view().cursorColumn = 0;
+    run(',');
+    EXPECT_EQ(line_number(), 2);
+    EXPECT_EQ(view().cursorColumn, 2);
+    EXPECT_EQ(view().lastMotion, MOTION_LEFT);
+    run(';');
+    EXPECT_EQ(view().cursorColumn, 0) << "ExtMotion after left goes to column 0";
+    run('>');
+    EXPECT_EQ(view().cursorColumn, 2);
+    run(':');
+    EXPECT_EQ(view().cursorColumn, 79) << "keypad 5 after End goes to the screen's right edge";
+}
+
+TEST_F(MotionTest, HomeMiddleAndLast) {
+    open(100);
+    run('M');
+    EXPECT_EQ(view().cursorRow, 12);
+    run('L');
+    EXPECT_EQ(view().cursorRow, 23);
+    run('H');
+    EXPECT_EQ(view().cursorRow, 2);
+
+    test::reset_editor_state();
+    open(5);
+    run('M');
+    EXPECT_EQ(line_number(), 5);
+    run('H');
+    run('L');
+    EXPECT_EQ(line_number(), 5);
+    EXPECT_EQ(view().cursorRow, 6);
+}
+
+TEST_F(MotionTest, RightStopsAtTheLineLimitButScrollRightGoesOn) {
+    open(3);
+    view().cursorColumn = 381;
+    run('.');
+    EXPECT_EQ(view().cursorColumn, 382);
+    run('.');
+    EXPECT_EQ(view().cursorColumn, 382);
+    EXPECT_EQ(message(), "Maximum line size reached");
+    run(')', 12);
+    EXPECT_EQ(view().cursorColumn, 511);
+    EXPECT_EQ(message(), "Scrolled right to column 432");
+    run('(', 20);
+    EXPECT_EQ(message(), "Scrolled left to column 0");
+}
+
+TEST_F(MotionTest, CountedWordMotionsBecomeSingleSteps) {
+    open(3);
+    Dispatch('0');
+    Dispatch(']');
+    EXPECT_EQ(view().cursorColumn, 1) << "a count of 0 is 1, and a count turns WordRight into right";
+    Dispatch('5');
+    Dispatch(']');
+    EXPECT_EQ(view().cursorColumn, 6);
+    Dispatch('*');
+    Dispatch('$');
+    EXPECT_EQ(line_number(), 3) << "* repeats until the motion can go no further";
+    Dispatch('*');
+    Dispatch('2');   // a digit after * starts the count afresh
+    Dispatch('#');   // and a rubout takes it back: no count is left
+    Dispatch('^');
+    EXPECT_EQ(line_number(), 2);
+}
+
+}  // namespace
+}  // namespace qx

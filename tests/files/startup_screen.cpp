@@ -1,0 +1,103 @@
+#include "support/qx_screen.h"
+
+namespace qx::test {
+namespace {
+
+TEST(Startup, NoArgumentsGivesOneUnnamedFileWithVersionAndHint) {
+    QxScreen s;
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g" && s.row(0).substr(25, 14) == "ESC-h for Help");
+    QX_EXPECT_SCREEN(s, s.cursor() == (Pos{2, 0}));
+    // The first key redraws the whole status line with the file's name.
+    s.type("a");
+    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 12) == "Unnamed File" && s.row(0).substr(71) == "      INS" &&
+                            s.row(0).substr(66, 3) == "(i)" && s.row_trimmed(2) == "a" && s.cursor() == (Pos{2, 1}));
+}
+
+TEST(Startup, RefusesScreensTooSmallOrTooWideWithStatusZero) {
+    struct Case {
+        int cols, rows;
+        const char* text;
+    } cases[] = {
+        {79, 24, "QX requires at least 20 rows and 80 columns"},
+        {80, 19, "QX requires at least 20 rows and 80 columns"},
+        {600, 10, "QX cannot support screen sizes this large"},
+        {512, 30, "QX cannot support screen sizes this large"},
+    };
+    for (const Case& c : cases) {
+        QxScreen s({}, c.cols, c.rows);
+        s.start();
+        ASSERT_TRUE(s.wait_for_text("press any key to exit")) << c.cols << "x" << c.rows << s.dump();
+        EXPECT_TRUE(s.find(c.text)) << s.dump();
+        s.type("x");
+        ASSERT_TRUE(s.wait_exit()) << s.dump();
+        EXPECT_EQ(s.exit_status(), 0);
+    }
+    for (auto [cols, rows] : {std::pair{80, 20}, std::pair{511, 20}, std::pair{132, 43}}) {
+        QxScreen s({}, cols, rows);
+        EXPECT_TRUE(s.start_editing()) << cols << "x" << rows << s.dump();
+    }
+}
+
+TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
+    QxScreen s({"notes.txt"});
+    s.write_file("notes.txt", "one\r\ntwo\r\n");
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    QX_EXPECT_SCREEN(s, s.message80() == "10 Chars 2 Lines [DOS/Win]");
+    QX_EXPECT_SCREEN(s, s.row(0).substr(66, 14) == "ESC-h for Help");
+    QX_EXPECT_SCREEN(s, s.row_trimmed(3) == "two");
+
+    QxScreen n({"missing.txt"});
+    ASSERT_TRUE(n.start_editing()) << n.dump();
+    QX_EXPECT_SCREEN(n, n.message80() == "New File: missing.txt");
+    EXPECT_FALSE(n.file_exists("missing.txt")) << "created only when first written";
+    n.type("x");
+    QX_ASSERT_SCREEN(n, n.row(0).substr(0, 11) == "missing.txt");
+}
+
+TEST(Startup, ALoneFileThatIsNotTextEndsWithStatusEight) {
+    QxScreen s({"data.bin"});
+    s.write_file("data.bin", std::string("ab\x01\xff", 4));
+    s.start();
+    ASSERT_TRUE(s.wait_for_text("Not a text file (ENTER to continue)")) << s.dump();
+    s.type("x");   // only Enter continues
+    s.key(Key::Enter);
+    ASSERT_TRUE(s.wait_exit()) << s.dump();
+    EXPECT_EQ(s.exit_status(), 8);
+}
+
+TEST(Startup, StartLineOption) {
+    auto info_line = [](std::vector<std::string> args) {
+        QxScreen s(std::move(args));
+        s.write_file("f.txt", numbered_lines(100));
+        EXPECT_TRUE(s.start_editing()) << s.dump();
+        s.esc("i");
+        EXPECT_TRUE(s.wait_for_message("ln:")) << s.dump();
+        return s.message80();
+    };
+    EXPECT_EQ(info_line({"f.txt", "-l", "250"}), "ln:100 col:1  100% (100 lines)");
+    EXPECT_EQ(info_line({"f.txt", "-l", "50"}), "ln:50 col:1  50% (100 lines)");
+    for (const char* n : {"0", "-5", "x"}) EXPECT_EQ(info_line({"f.txt", "-l", n}).substr(0, 5), "ln:1 ") << n;
+
+    // With more arguments "-l" only ends the list of names.
+    QxScreen s({"a.txt", "b.txt", "-l", "5", "c.txt"});
+    s.write_file("a.txt", numbered_lines(10));
+    s.write_file("b.txt", numbered_lines(10));
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    QX_EXPECT_SCREEN(s, s.message80() == "2 files opened");
+    QX_EXPECT_SCREEN(s, s.row_trimmed(2) == "line 1" && s.cursor() == (Pos{2, 0}));
+}
+
+TEST(Startup, TooManyFilesOpensTheFirst256) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) names.push_back("f" + std::to_string(i));
+    QxScreen s(names);
+    s.start();
+    ASSERT_TRUE(s.wait_for_text("QX: Too many files - not all will be opened")) << s.dump();
+    EXPECT_TRUE(s.find("> Any key to continue"));
+    s.type(" ");
+    ASSERT_TRUE(s.wait_for_text("256 files opened")) << s.dump();
+}
+
+}  // namespace
+}  // namespace qx::test
