@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "buffers/column_buffer.h"
 #include "buffers/line_buffer.h"
 #include "files/open_files.h"
 #include "input/dispatch.h"
@@ -33,6 +34,7 @@ struct CommandLine {
     char** files = nullptr;
     int32_t startLine = 1;
     bool noFileArguments = true;   // none given, or only an option
+    bool help = false;
 };
 
 [[noreturn]] void refuse_screen(std::string_view why) {
@@ -47,9 +49,13 @@ CommandLine parse(int argc, char** argv) {
     CommandLine line;
     if (argc < 2) return line;
     std::string_view first = argv[1];
-    // Help and the file selector at start come with their panels; until then the
-    // editor starts as if no option was given.
-    if (first == "-h" || first == "--help" || first == "-b") return line;
+    if (first == "-h" || first == "--help") {
+        line.help = true;
+        return line;
+    }
+    // Starting in the file selector comes with the selector; until then "-b"
+    // starts as if no option was given.
+    if (first == "-b") return line;
     line.noFileArguments = false;
     line.files = argv + 1;
     line.fileCount = argc - 1;
@@ -123,6 +129,7 @@ void editor_start(int argc, char** argv) {
     acquire_memory_reserve();
     undo_init();
     reset_prompt_stack();
+    column_buffer_init();
 
     ClearToBottom(0);
     SetColours();
@@ -133,6 +140,7 @@ void editor_start(int argc, char** argv) {
     MoveTo(0, FIRST_TEXT_ROW);
 
     CommandLine line = parse(argc, argv);
+    if (line.help) ShowHelp();
     open_command_line_files(line);
     switch_file(OpenFiles.currentIndex, 0);
     UpdateStatus(true, PendingMessage, TypingMode);
@@ -157,6 +165,7 @@ void editor_exit(int32_t status) {
     save_file_state(OpenFiles.currentIndex);
     close_all_files();
     release_line_buffers();
+    release_column_buffer();
     flush_undo();
     release_memory_reserve();
     if (ScreenStarted()) {

@@ -4,7 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "edit/delete.h"
 #include "edit/motion.h"
+#include "files/quit.h"
 #include "files/open_files.h"
 #include "input/keys.h"
 #include "input/macro.h"
@@ -39,9 +41,22 @@ constexpr CommandHandler handler_of(char letter) {
     case 'I': return toggle_insert;
     case 'O': return set_overwrite;
     case 'a': return again_command;
+    case 'd': return del_left;
     case 'e': return edit_menu;
+    case 'g': return go_to_file;
+    case 'h': return ShowHelp;
     case 'i': return ShowInfo;
+    case 'k': return del_right;
+    case 'l': return del_line;
     case 'n': return next_file;
+    case 'q': return quit_menu;
+    case 's': return ShowStatus;
+    case 'U': return update_file;
+    case 'v': return ViewScreen;
+    case '#': return rubout;
+    case 'D': return del_char;
+    case 'A': return ShowAbout;
+    case 'u': return undo_step;
     case 'z': return select_line;
     case ',': return cursor_left;
     case '.': return cursor_right;
@@ -325,6 +340,8 @@ void set_overwrite() {
 }
 
 void again_command() {}
+
+void command_not_built() { UpdateStatus(true, MSG_UNKNOWN_COMMAND, TypingMode); }
 
 void select_line() {
     line_commit();

@@ -281,11 +281,11 @@ void DeleteCharOnScreen() {
     if (!g_moveFailed) wdelch(stdscr);
 }
 
-void RefillLastColumn(const Line* line) {
-    if (line->length <= g_rightColumn) return;
+void RefillLastColumn(const char* text, int32_t length) {
+    if (length <= g_rightColumn) return;
     int32_t row = CursorRow();
     move_raw(ScreenColumns - 1, row);
-    if (!g_moveFailed) waddch(stdscr, static_cast<unsigned char>(DisplayByte(line->text()[g_rightColumn])));
+    if (!g_moveFailed) waddch(stdscr, static_cast<unsigned char>(DisplayByte(text[g_rightColumn])));
     move_raw(ScreenColumns - 1, row);
 }
 

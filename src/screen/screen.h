@@ -57,7 +57,8 @@ void DrawLineAt(int32_t col, int32_t row, bool restore, const char* text, int32_
 void InsertCharOnScreen(int c);
 void InsertTextOnScreen(std::string_view s);
 void DeleteCharOnScreen();
-void RefillLastColumn(const Line* line);
+// After a deletion on screen: the character of the text that enters at the right edge.
+void RefillLastColumn(const char* text, int32_t length);
 void RuboutOnScreen();
 void InsertScreenLine(int32_t row);
 void DeleteScreenLine(int32_t row);
