@@ -42,6 +42,11 @@ public:
         return m.substr(0, m.find_last_not_of(' ') + 1);
     }
     bool wait_for_message(std::string_view text) { return wait_for_row_contains(0, text); }
+    // A panel is complete once its footer is drawn and the cursor parked at (0, 0):
+    // curses positions the cursor last in every refresh.
+    bool wait_for_panel() {
+        return wait_for([&] { return row_trimmed(rows() - 1) == "ENTER (return to editing)" && cursor() == Pos{0, 0}; });
+    }
 
 private:
     std::vector<std::string> pending_args_;
