@@ -202,7 +202,7 @@ int64_t memory_in_use() {
         text_count(*buffer, true, chars, lines, checksum);
         total += chars;
     }
-    return total + int64_t(undo_items()) * 52;
+    return total + undo_memory();
 }
 
 }  // namespace qx

@@ -1,5 +1,5 @@
-// The undo history shared by all files: items, queues, macro groups, and the
-// recording of every change that can be undone.
+// The undo history shared by all files: items, queues, macro groups, the
+// recording of every change that can be undone, and the undo command.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,71 @@
 
 namespace qx {
 
+enum UndoKind : int32_t {
+    UNDO_DEL_CHAR = 0,
+    UNDO_DEL_EOL = 1,
+    UNDO_DEL_LINE = 2,
+    UNDO_CUT_LINES = 3,
+    UNDO_REPLACE = 4,
+    UNDO_INS_LINES = 5,
+    UNDO_DEL_TEXT = 6,
+    UNDO_TYPE_CHAR = 7,
+    UNDO_WRAP_PARA = 8,
+    UNDO_MACRO = 9,
+    UNDO_COL_PASTE = 10,
+    UNDO_COL_DELETE = 11,
+};
+inline constexpr int32_t UNDO_KIND_COUNT = 12;
+inline constexpr int32_t UNDO_QUEUE_LIMIT = 128;
+inline constexpr int32_t UNDO_RUN_CAPACITY = 82;
+inline constexpr int32_t UNDO_GROUP_DEPTH = 16;
+inline constexpr int32_t UNDO_ITEM_BYTES = 52;   // what "Memory In Use" charges per item
+inline constexpr int32_t UNDO_STRING_LIMIT = 80;
+
+// One recorded change. Items locate their line by index in the current file.
+struct UndoItem : ListLink {
+    int32_t steps;      // undo steps the item still stands for
+    int32_t lastLine;   // UNDO_DEL_LINE: the deleted line was the last of several
+    int32_t command;    // index of the command that made the change; typing mode for UNDO_TYPE_CHAR
+    int32_t line;
+    int32_t column;
+    int32_t kind;
+    int32_t capacity;
+    int32_t count;
+    void* data;         // owned by the item
+};
+
+// A queue of items, newest first.
+struct UndoQueue {
+    LineList items;
+    int32_t steps;
+    char state;   // 'n' created as a macro group, 'f' flushed while it held items
+};
+
+// The saved strings of a replacement.
+struct UndoReplaceData {
+    int32_t foundLength;
+    char found[UNDO_STRING_LIMIT];
+    int32_t replacementLength;
+    char replacement[UNDO_STRING_LIMIT];
+};
+
 // True while an undo step runs: changes it makes are not recorded.
 bool undo_in_progress();
+void set_undo_in_progress(bool on);
 
 void undo_init();
+UndoItem* new_undo_item(int32_t command, int32_t line, int32_t column, int32_t kind);
+void push_undo(UndoItem* item);
+void free_undo_item(UndoItem* item);
 void flush_undo();
 void begin_undo_macro(int32_t command, int32_t line, int32_t column);
 void end_undo_macro();
+UndoQueue& current_undo_queue();
+void set_current_undo_queue(UndoQueue& queue);
 int32_t undo_items();
 int32_t undo_steps();
+int64_t undo_memory();
 
 // Recording of changes, one operation per kind of change. Each takes the 0-based
 // index of the changed line in the current file and the column of the change.

@@ -1,0 +1,231 @@
+// The undo command: each step takes the newest item of the current queue and
+// reverses one step of it.
+#include <algorithm>
+#include <cstring>
+
+#include "edit/delete.h"
+#include "edit/motion.h"
+#include "input/dispatch.h"
+#include "options/options.h"
+#include "screen/screen.h"
+#include "screen/status.h"
+#include "store/text.h"
+#include "undo/undo.h"
+
+namespace qx {
+
+namespace {
+
+FileView& view() { return CurrentFile.view; }
+LineList& lines() { return CurrentFile.text.lines; }
+
+// Makes the line the item names current, with the cursor at column, brought into view.
+void go_to_item(const UndoItem* item, int32_t column) {
+    line_commit();
+    CurrentFile.currentLine = LineAtIndex(item->line);
+    ResetLineNumberCache();
+    ShowCursorAt(column);
+}
+
+// Ends a step of an item: a run item or line chain gives up one step and goes
+// when none is left; every other item goes at once.
+void finish_step(UndoItem* item, bool one_of_many) {
+    UndoQueue& queue = current_undo_queue();
+    --queue.steps;
+    if (one_of_many) {
+        --item->steps;
+        if (--item->count > 0) return;
+    }
+    int32_t status = 0;
+    list_remove(queue.items, item, status);
+    free_undo_item(item);
+}
+
+void redraw_from(int32_t column) {
+    const Line* line = CurrentFile.currentLine;
+    MoveTo(column, view().cursorRow);
+    ClearRow(view().cursorRow);
+    DrawLineAt(column, view().cursorRow, false, line->text(), line->length, column);
+}
+
+void undo_del_char(UndoItem* item) {
+    bool rubout = item->command == command_index('#');
+    go_to_item(item, rubout ? item->column - item->count + 1 : item->column);
+    int32_t auto_indent = Options.autoIndent, mode = Mode;
+    Options.autoIndent = 0;
+    Mode = MODE_INSERT;
+    TypeChar(static_cast<char*>(item->data)[item->count - 1]);
+    if (!rubout) cursor_left();
+    Options.autoIndent = auto_indent;
+    Mode = mode;
+    line_commit();
+    finish_step(item, true);
+}
+
+void undo_del_eol(UndoItem* item) {
+    go_to_item(item, item->column);
+    line_load();
+    int32_t end = LineEditBuffer.length;
+    int32_t n = std::min(item->count, MAX_LINE - end);
+    std::memcpy(LineEditBuffer.text + end, item->data, std::max(n, 0));
+    LineEditBuffer.length = end + std::max(n, 0);
+    line_commit();
+    redraw_from(end);
+    PlaceCursor();
+    finish_step(item, false);
+}
+
+void undo_del_line(UndoItem* item) {
+    line_commit();
+    CurrentFile.currentLine = LineAtIndex(item->line);
+    ResetLineNumberCache();
+    ShowCursorAt(view().cursorColumn);
+    ListLink* after;
+    if (item->lastLine) {
+        after = CurrentFile.currentLine;
+        if (view().cursorRow < ScreenRows - 1) {
+            ++view().cursorRow;
+        } else {
+            DeleteScreenLine(FIRST_TEXT_ROW);
+            view().topLine = next_line(view().topLine);
+        }
+    } else {
+        after = CurrentFile.currentLine->prev;
+    }
+    int32_t row = view().cursorRow;
+    if (row == ScreenRows - 1) {
+        MoveTo(GetLeftColumn(), row);
+        ClearRow(row);
+    } else {
+        InsertScreenLine(row);
+    }
+    Line* restored = static_cast<Line*>(item->data);
+    item->data = next_line(restored);
+    int32_t status = 0;
+    list_insert_after(lines(), after, restored, status);
+    CurrentFile.currentLine = restored;
+    DrawLineAt(GetLeftColumn(), row, false, restored->text(), restored->length, 0);
+    FrameCurrentLine(row);
+    view().cursorColumn = item->column;
+    PlaceCursor();
+    ResetLineNumberCache();
+    finish_step(item, true);
+}
+
+void undo_ins_lines(UndoItem* item) {
+    go_to_item(item, item->column);
+    for (int32_t i = 0; i < item->count; ++i) {
+        Line* line = CurrentFile.currentLine;
+        Line* next = next_line(line);
+        if (!next && lines().count == 1) break;   // a file keeps at least one line
+        int32_t status = 0;
+        list_remove(lines(), line, status);
+        if (view().topLine == line) view().topLine = next ? next : prev_line(line);
+        free_line(line);
+        if (!next) {
+            CurrentFile.currentLine = last_line(lines());
+            if (view().cursorRow > FIRST_TEXT_ROW) --view().cursorRow;
+            break;
+        }
+        CurrentFile.currentLine = next;
+    }
+    ResetLineNumberCache();
+    FrameCurrentLine(view().cursorRow);
+    RedrawFromCursor();
+    finish_step(item, false);
+}
+
+void undo_del_text(UndoItem* item) {
+    go_to_item(item, item->column);
+    line_load();
+    int32_t col = item->column, n = item->count;
+    if (col > LineEditBuffer.length) LineEditBuffer.length = col;
+    n = std::min(n, EDIT_BUFFER_SIZE - LineEditBuffer.length);
+    char* at = LineEditBuffer.text + col;
+    std::memmove(at + n, at, LineEditBuffer.length - col);
+    std::memcpy(at, item->data, n);
+    LineEditBuffer.length += n;
+    line_commit();
+    redraw_from(col);
+    PlaceCursor();
+    finish_step(item, false);
+}
+
+void undo_type_char(UndoItem* item) {
+    int32_t position = item->column + item->count - 1;
+    char saved = static_cast<char*>(item->data)[item->count - 1];
+    go_to_item(item, position);
+    line_load();
+    if (item->command == MODE_INSERT) {
+        TypingMode = Mode = MODE_INSERT;
+        const Line* line = CurrentFile.currentLine;
+        int32_t extra = 0;
+        if (LineEditBuffer.length > 0 && position == LineEditBuffer.length && Options.autoIndent) {
+            extra = leading_blanks(line);
+            if (const Line* next = next_line(line); next && next->length < extra) extra = 0;
+        }
+        for (int32_t i = 0; i <= extra; ++i) {
+            view().cursorColumn = position;
+            del_char();
+        }
+    } else {
+        TypingMode = Mode = MODE_OVERWRITE;
+        LineEditBuffer.text[position - 1] = saved;
+        Line* stored = CurrentFile.currentLine;
+        if (position - 1 < stored->length) stored->text()[position - 1] = saved;
+        rubout();
+    }
+    UpdateStatus(true, 0, TypingMode);
+    line_commit();
+    finish_step(item, true);
+}
+
+void undo_macro(UndoItem* item) {
+    go_to_item(item, item->column);
+    auto* nested = static_cast<UndoQueue*>(item->data);
+    if (nested->steps == 0) {
+        ShowMessage("Nothing to undo, or unsupported cmds");
+    } else {
+        UndoQueue& enclosing = current_undo_queue();
+        set_current_undo_queue(*nested);
+        while (nested->steps > 0 && nested->items.count > 0) undo_step();
+        set_current_undo_queue(enclosing);
+    }
+    finish_step(item, false);
+}
+
+using UndoAction = void (*)(UndoItem*);
+
+// The actions of kinds whose changes come with later commands are added with them.
+constexpr UndoAction action_for(int32_t kind) {
+    switch (kind) {
+    case UNDO_DEL_CHAR: return undo_del_char;
+    case UNDO_DEL_EOL: return undo_del_eol;
+    case UNDO_DEL_LINE: return undo_del_line;
+    case UNDO_INS_LINES: return undo_ins_lines;
+    case UNDO_DEL_TEXT: return undo_del_text;
+    case UNDO_TYPE_CHAR: return undo_type_char;
+    case UNDO_MACRO: return undo_macro;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+void undo_step() {
+    UndoQueue& queue = current_undo_queue();
+    if (queue.items.count == 0) {
+        if (RepeatCount >= 2) RepeatCount = 1;
+        if (Iteration <= 1) ShowMessage("No undo actions available");
+        return;
+    }
+    set_undo_in_progress(true);
+    auto* item = static_cast<UndoItem*>(queue.items.first);
+    UndoAction action = item->kind >= 0 && item->kind < UNDO_KIND_COUNT ? action_for(item->kind) : nullptr;
+    if (action) action(item);
+    else ShowMessage("Unknown Undo Type!");
+    set_undo_in_progress(false);
+    PlaceCursor();
+}
+
+}  // namespace qx

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "input/dispatch.h"
+#include "store/memory.h"
+#include "undo/undo.h"
+
+namespace qx {
+namespace {
+
+class UndoQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override { undo_init(); }
+    void TearDown() override {
+        while (current_undo_queue().state == 'n') end_undo_macro();   // close any group left open
+        flush_undo();
+    }
+    UndoItem* push_lines(int32_t count) {
+        UndoItem* item = new_undo_item(5, 0, 0, UNDO_INS_LINES);
+        item->count = count;
+        push_undo(item);
+        ++current_undo_queue().steps;
+        return item;
+    }
+};
+
+TEST_F(UndoQueueTest, The129thItemPushesOutTheOldestWithItsRemainingSteps) {
+    CurrentCommandKey = 'D';
+    for (int i = 0; i < 20; ++i) push_undo_del_char('x', 0, 0);   // one run of 20 DelChar steps
+    ASSERT_EQ(undo_items(), 1);
+    EXPECT_EQ(undo_steps(), 20);
+    auto* run = static_cast<UndoItem*>(current_undo_queue().items.first);
+    run->steps -= 5;   // as if five had been undone
+    run->count -= 5;
+    current_undo_queue().steps -= 5;
+    for (int i = 0; i < 127; ++i) push_lines(1);
+    EXPECT_EQ(undo_items(), 128);
+    EXPECT_EQ(undo_steps(), 15 + 127);
+    push_lines(1);
+    EXPECT_EQ(undo_items(), 128);
+    EXPECT_EQ(undo_steps(), 128) << "the run's 15 remaining steps went with it";
+    EXPECT_EQ(undo_memory(), 128 * 52);
+}
+
+TEST_F(UndoQueueTest, RunsMergeOnlyWhenTheirColumnsFollowOn) {
+    for (int col : {5, 6, 7}) push_undo_type_char(' ', 0, 3, col);
+    EXPECT_EQ(undo_items(), 1);
+    EXPECT_EQ(undo_steps(), 3);
+    push_undo_type_char(' ', 0, 3, 9);   // a gap
+    push_undo_type_char(' ', 0, 4, 10);  // another line
+    push_undo_type_char('a', 1, 4, 11);  // another typing mode
+    EXPECT_EQ(undo_items(), 4);
+    EXPECT_EQ(undo_steps(), 6);
+
+    flush_undo();
+    CurrentCommandKey = '#';
+    for (int col : {8, 7, 6}) push_undo_del_char('z', 2, col);   // Rubout walks left
+    EXPECT_EQ(undo_items(), 1);
+    for (int i = 0; i < 100; ++i) push_undo_del_char('z', 2, 5 - i);
+    EXPECT_EQ(undo_items(), 2) << "a run holds at most 82 characters";
+    EXPECT_EQ(undo_steps(), 103);
+}
+
+TEST_F(UndoQueueTest, FlushMarksOnlyAQueueThatHeldItems) {
+    flush_undo();
+    EXPECT_EQ(current_undo_queue().state, 0);
+    push_lines(2);
+    flush_undo();
+    EXPECT_EQ(current_undo_queue().state, 'f');
+    EXPECT_EQ(undo_items(), 0);
+    EXPECT_EQ(undo_steps(), 0);
+}
+
+TEST_F(UndoQueueTest, DeletedLinesAtOnePlaceChainIntoOneItem) {
+    Line* a = new_line("a", 1);
+    Line* b = new_line("b", 1);
+    Line* c = new_line("c", 1);
+    push_undo_del_line(a, false, 4, 0);
+    push_undo_del_line(b, false, 4, 0);
+    EXPECT_EQ(undo_items(), 1);
+    EXPECT_EQ(undo_steps(), 2);
+    auto* item = static_cast<UndoItem*>(current_undo_queue().items.first);
+    EXPECT_EQ(item->data, b) << "most recently deleted first";
+    push_undo_del_line(c, true, 4, 0);
+    EXPECT_EQ(undo_items(), 2) << "a deleted last line never joins a chain";
+}
+
+TEST_F(UndoQueueTest, MacroGroupsNestAndCloseAgainstTheirStack) {
+    push_lines(1);
+    begin_undo_macro(12, 0, 0);
+    EXPECT_EQ(current_undo_queue().state, 'n');
+    push_lines(1);
+    push_lines(1);
+    EXPECT_EQ(undo_steps(), 2);
+    end_undo_macro();
+    EXPECT_EQ(undo_items(), 2) << "the whole group is one item of the enclosing queue";
+    EXPECT_EQ(undo_steps(), 2);
+
+    // A group flushed while it ran ends up empty; its item stays.
+    begin_undo_macro(12, 0, 0);
+    push_lines(1);
+    flush_undo();
+    end_undo_macro();
+    auto* group_item = static_cast<UndoItem*>(current_undo_queue().items.first);
+    ASSERT_EQ(group_item->kind, UNDO_MACRO);
+    EXPECT_EQ(static_cast<UndoQueue*>(group_item->data)->steps, 0);
+
+    // Seventeen nested groups: the sixteenth entry is overwritten and never returned,
+    // so sixteen closings already lead back to the base queue.
+    UndoQueue* base = &current_undo_queue();
+    for (int i = 0; i < 17; ++i) begin_undo_macro(12, 0, 0);
+    for (int i = 0; i < 15; ++i) end_undo_macro();
+    EXPECT_NE(&current_undo_queue(), base);
+    end_undo_macro();
+    EXPECT_EQ(&current_undo_queue(), base);
+    EXPECT_GT(undo_items(), 0);
+    end_undo_macro();   // no group open at all: the base queue is flushed
+    EXPECT_EQ(undo_items(), 0);
+}
+
+}  // namespace
+}  // namespace qx
