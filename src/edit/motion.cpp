@@ -116,9 +116,11 @@ void cursor_right() {
 void cursor_down() {
     line_commit();
     view().lastMotion = MOTION_DOWN;
-    Line* next = next_line(CurrentFile.currentLine);
+    Line* from = CurrentFile.currentLine;
+    Line* next = next_line(from);
     if (!next) return;
     CurrentFile.currentLine = next;
+    StepLineNumberCache(from, 1);
     if (view().cursorRow < rows() - 1) {
         ++view().cursorRow;
         CursorDown();
@@ -133,9 +135,11 @@ void cursor_down() {
 void cursor_up() {
     line_commit();
     view().lastMotion = MOTION_UP;
-    Line* prev = prev_line(CurrentFile.currentLine);
+    Line* from = CurrentFile.currentLine;
+    Line* prev = prev_line(from);
     if (!prev) return;
     CurrentFile.currentLine = prev;
+    StepLineNumberCache(from, -1);
     if (view().cursorRow > FIRST_TEXT_ROW) {
         --view().cursorRow;
         CursorUp();

@@ -301,6 +301,12 @@ void SetLineNumberCache(int32_t number) {
     g_cachedLength = predecessor_length(g_cachedPredecessor);
 }
 
+void StepLineNumberCache(const Line* from, int32_t delta) {
+    const ListLink* pred = from->prev;
+    if (pred != g_cachedPredecessor || predecessor_length(pred) != g_cachedLength) return;
+    SetLineNumberCache(CurrentFile.currentLineNumber + delta);
+}
+
 void ResetLineNumberCache() {
     g_cachedPredecessor = nullptr;
     g_cachedLength = -1;

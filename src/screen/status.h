@@ -57,6 +57,8 @@ Line* LineAtIndex(int32_t n);
 // Forgets the cached line number (the file or its text changed wholesale).
 void ResetLineNumberCache();
 void SetLineNumberCache(int32_t number);
+// After a step of one line from `from`: keeps a valid cached number valid.
+void StepLineNumberCache(const Line* from, int32_t delta);
 
 // Progress while a long file is read.
 void ShowReadProgress(uint32_t lines);

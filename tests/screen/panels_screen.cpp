@@ -77,6 +77,16 @@ TEST(Panels, StatusShowsSizesFormatAndMemory) {
                             s.row_trimmed(5) == "File format:     Linux");
 }
 
+TEST(Panels, StatusOfANewFile) {
+    QxScreen s;
+    ASSERT_TRUE(s.start_editing());
+    s.esc("s");
+    ASSERT_TRUE(s.wait_for_panel()) << s.dump();
+    EXPECT_EQ(s.row_trimmed(3), "Curr Filename:   Unnamed File");
+    EXPECT_EQ(s.row_trimmed(4), "Size:            1 Chars, 1 Lines");
+    EXPECT_EQ(s.row_trimmed(13), "Memory In Use:   17 Bytes") << "one empty line: 0 + 1 + 16";
+}
+
 TEST(Panels, AboutFitsBetweenTheSeparators) {
     QxScreen s;
     ASSERT_TRUE(s.start_editing());
