@@ -3,65 +3,13 @@
 #include <random>
 #include <string>
 
-#include "buffers/line_buffer.h"
-#include "files/open_files.h"
-#include "input/dispatch.h"
-#include "options/options.h"
-#include "screen/screen.h"
-#include "screen/status.h"
-#include "support/editor_state.h"
-#include "undo/undo.h"
+#include "support/editor_test.h"
 
 namespace qx {
 namespace {
 
-using test::texts_of;
-using Lines = std::vector<std::string>;
-
 // Changes and their undoing, driven as the keys would drive them.
-class UndoTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ScreenRows = 24;
-        ScreenColumns = 80;
-        Options = DEFAULT_OPTIONS;
-        reset_dispatcher();
-        InitStatus();
-        undo_init();
-    }
-    void TearDown() override {
-        flush_undo();
-        test::reset_editor_state();
-        Options = DEFAULT_OPTIONS;
-    }
-
-    void open(const Lines& lines, int line = 0, int col = 0) {
-        test::open_test_file(lines);
-        place(line, col);
-    }
-    void place(int line, int col) {
-        line_commit();
-        CurrentFile.currentLine = LineAtIndex(line);
-        CurrentFile.view.cursorColumn = col;
-        FrameCurrentLine(FIRST_TEXT_ROW + std::min(line, 21));
-    }
-    Lines text() {
-        line_commit();
-        return texts_of(CurrentFile.text.lines);
-    }
-    void type(const std::string& keys) {
-        for (char c : keys) TypeChar(c);
-    }
-    void command(const std::string& keys) {
-        for (char c : keys) Dispatch(c);
-    }
-    std::string message() {
-        std::string m(MessageBuffer());
-        return m.substr(0, m.find_last_not_of(' ') + 1);
-    }
-    int32_t col() { return CurrentFile.view.cursorColumn; }
-    int32_t line() { return CurrentLineIndex(); }
-};
+class UndoTest : public test::EditorTest {};
 
 TEST_F(UndoTest, TypedCharactersGoLastFirstOnePerStep) {
     open({"xy"}, 0, 1);
