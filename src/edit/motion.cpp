@@ -36,7 +36,15 @@ void make_current(Line* line, int32_t row) {
     MoveTo(view().cursorColumn, row);
 }
 
-void page_down_step() {
+// A kept line number is exact after a plain page step, so it also keys the cache:
+// what follows (typing records line numbers) need not count from the top. After
+// the half-page scrolls the kept number is only shown, never trusted.
+void keep_line_number(int32_t number, bool exact) {
+    if (exact) SetLineNumberCache(number);
+    else CurrentFile.currentLineNumber = number;
+}
+
+void page_down_step(bool exact = true) {
     int32_t row, steps;
     Line* last = last_line(lines());
     if (FindLineRow(last, row)) {
@@ -52,15 +60,15 @@ void page_down_step() {
         RedrawText();
     }
     if (line_number_kept()) {
-        CurrentFile.currentLineNumber =
-            std::min(CurrentFile.currentLineNumber + page(), static_cast<int32_t>(lines().count));
+        keep_line_number(std::min(CurrentFile.currentLineNumber + page(), static_cast<int32_t>(lines().count)),
+                         exact);
         ShowPosition();
     } else {
         ShowInfo();
     }
 }
 
-void page_up_step() {
+void page_up_step(bool exact = true) {
     int32_t s1, s2, steps;
     view().bottomLine = view().topLine;
     CurrentFile.currentLine = walk(view().bottomLine, '-', rows() - 1 - view().cursorRow, s1);
@@ -75,7 +83,7 @@ void page_up_step() {
     }
     RedrawText();
     if (reset || line_number_kept()) {
-        CurrentFile.currentLineNumber = reset ? 1 : std::max(CurrentFile.currentLineNumber - page(), 1);
+        keep_line_number(reset ? 1 : std::max(CurrentFile.currentLineNumber - page(), 1), exact || reset);
         ShowPosition();
     } else {
         ShowInfo();
@@ -191,7 +199,7 @@ void scroll_up() {
     int32_t steps;
     if (view().topLine != first_line(lines())) view().topLine = walk(view().topLine, '+', page() / 2, steps);
     view().lastMotion = MOTION_UP;
-    page_up_step();
+    page_up_step(false);
 }
 
 void scroll_down() {
@@ -200,7 +208,7 @@ void scroll_down() {
     if (view().bottomLine != last_line(lines()))
         view().bottomLine = walk(view().bottomLine, '-', page() / 2, steps);
     view().lastMotion = MOTION_DOWN;
-    page_down_step();
+    page_down_step(false);
 }
 
 void scroll_left() {
