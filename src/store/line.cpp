@@ -87,13 +87,23 @@ Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t
     return static_cast<Line*>(reached);
 }
 
-Line* new_line(const char* text, int32_t length) {
-    auto* line = static_cast<Line*>(valloc(sizeof(Line) + static_cast<std::size_t>(length)));
+namespace {
+Line* make_line(void* block, const char* text, int32_t length) {
+    auto* line = static_cast<Line*>(block);
     line->next = nullptr;
     line->prev = nullptr;
     line->length = length;
     if (length > 0) std::memcpy(line->text(), text, static_cast<std::size_t>(length));
     return line;
+}
+}  // namespace
+
+Line* new_line(const char* text, int32_t length) {
+    return make_line(valloc(sizeof(Line) + static_cast<std::size_t>(length)), text, length);
+}
+
+Line* new_line_packed(const char* text, int32_t length) {
+    return make_line(valloc_packed(sizeof(Line) + static_cast<std::size_t>(length)), text, length);
 }
 
 void free_line(Line* line) { vfree(line); }

@@ -28,13 +28,17 @@ constexpr std::size_t MIN_BLOCK = 8;        // a free block holds the free-list 
 constexpr std::size_t MAX_SMALL = 2048;
 constexpr std::size_t CLASS_COUNT = MAX_SMALL / CLASS_STEP + 1;
 constexpr uint32_t LARGE_CLASS = 0xFFFFFFFF;
+// Lines read from a file are packed end to end in file order instead, so that
+// walking a file touches memory in sequence. Such a chunk counts its live blocks
+// and goes back to the pool of free chunks when the last of them is freed.
+constexpr uint32_t PACKED_CLASS = 0xFFFFFFFE;
 // Chunks are carved from 2 MB system blocks given huge pages: a big file then costs
 // a few hundred page faults instead of one per 4 KB, which dominated reading it.
 constexpr std::size_t CHUNKS_PER_BLOCK = 128;
 
 struct ChunkHeader {
     uint32_t size_class;
-    uint32_t reserved;
+    uint32_t live;       // packed chunks: blocks not yet freed
     std::size_t bytes;   // what the chunk took from the system
 };
 static_assert(sizeof(ChunkHeader) <= CHUNK_HEADER);
@@ -56,6 +60,9 @@ std::size_t g_bytes_held = 0;
 unsigned char* g_spare_chunks = nullptr;   // the unused rest of the newest system block
 std::size_t g_spare_count = 0;
 bool g_spare_released = false;             // its pages were handed back by release_spare_memory
+unsigned char* g_free_chunks = nullptr;    // chunks given up by packed text, linked through their bodies
+unsigned char* g_packed = nullptr;         // where the next packed block goes
+unsigned char* g_packed_end = nullptr;
 void* g_reserve = nullptr;
 
 unsigned char* read_link(unsigned char* block) {
@@ -77,6 +84,9 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
         chunk = g_system.allocate_aligned(CHUNK_SIZE, bytes);
         if (!chunk) return nullptr;
         g_bytes_held += bytes;
+    } else if (g_free_chunks) {
+        chunk = g_free_chunks;
+        g_free_chunks = read_link(g_free_chunks + CHUNK_HEADER);
     } else {
         if (g_spare_count == 0) {
             void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
@@ -94,9 +104,32 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
     }
     auto* header = static_cast<ChunkHeader*>(chunk);
     header->size_class = size_class;
-    header->reserved = 0;
+    header->live = 0;
     header->bytes = bytes;
     return chunk;
+}
+
+void pool_chunk(ChunkHeader* chunk) {
+    auto* body = reinterpret_cast<unsigned char*>(chunk) + CHUNK_HEADER;
+    write_link(body, g_free_chunks);
+    g_free_chunks = reinterpret_cast<unsigned char*>(chunk);
+}
+
+ChunkHeader* current_packed_chunk() { return g_packed ? chunk_of(g_packed - 1) : nullptr; }
+
+void* try_allocate_packed(std::size_t size) {
+    if (g_packed == nullptr || g_packed + size > g_packed_end) {
+        ChunkHeader* old = current_packed_chunk();
+        void* chunk = new_chunk(PACKED_CLASS, CHUNK_SIZE);
+        if (!chunk) return nullptr;
+        if (old && old->live == 0) pool_chunk(old);
+        g_packed = static_cast<unsigned char*>(chunk) + CHUNK_HEADER;
+        g_packed_end = static_cast<unsigned char*>(chunk) + CHUNK_SIZE;
+    }
+    unsigned char* block = g_packed;
+    g_packed += size;
+    ++chunk_of(block)->live;
+    return block;
 }
 
 // One attempt at the system; null when it has nothing left.
@@ -130,20 +163,30 @@ void wait_with_notice() {
     ClearNotice();
 }
 
-}  // namespace
-
-void* valloc(std::size_t size) {
-    if (void* block = try_allocate(size)) return block;
+// One allocation with the exhaustion path: a warning, the reserve and the undo
+// history given up, one retry; then the editor ends.
+template <class Attempt>
+void* allocate(std::size_t size, Attempt attempt) {
+    if (void* block = attempt(size)) return block;
     if (g_reserve) {
         ShowPromptLine("WARNING: QX is nearly out of memory - please save work and exit");
         wait_with_notice();
         release_memory_reserve();
         flush_undo();
-        if (void* block = try_allocate(size)) return block;
+        if (void* block = attempt(size)) return block;
     }
     ShowPromptLine("ERROR: QX is out of memory -  discarding all files and quitting");
     wait_with_notice();
     editor_exit(2);
+}
+
+}  // namespace
+
+void* valloc(std::size_t size) { return allocate(size, try_allocate); }
+
+void* valloc_packed(std::size_t size) {
+    if (size > CHUNK_SIZE - CHUNK_HEADER) return valloc(size);
+    return allocate(size, try_allocate_packed);
 }
 
 void* valloc_zeroed(std::size_t size) {
@@ -158,6 +201,10 @@ void vfree(void* block) {
     if (chunk->size_class == LARGE_CLASS) {
         g_bytes_held -= chunk->bytes;
         g_system.release(chunk);
+        return;
+    }
+    if (chunk->size_class == PACKED_CLASS) {
+        if (--chunk->live == 0 && chunk != current_packed_chunk()) pool_chunk(chunk);
         return;
     }
     // Small chunks are kept for reuse by their class.

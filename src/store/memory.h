@@ -12,6 +12,9 @@ inline constexpr std::size_t MEMORY_RESERVE_SIZE = 16384;
 
 void* valloc(std::size_t size);
 void* valloc_zeroed(std::size_t size);
+// A block packed right after the previous packed one: for the lines of a file
+// being read, so that they lie in memory in file order.
+void* valloc_packed(std::size_t size);
 void vfree(void* block);
 
 // A zero-filled record of a plain type, from valloc.

@@ -238,7 +238,7 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
             n = expand_tabs(expanded, n, tab_width());
             text = expanded;
         }
-        Line* line = new_line(text, n);
+        Line* line = new_line_packed(text, n);
         chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
         ++lines;
         checksum += line_checksum(text, n);

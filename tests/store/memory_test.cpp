@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "store/memory.h"
 
@@ -58,6 +59,23 @@ TEST_F(MemoryTest, BlocksAreReusedAndLargeBlocksComeFromTheSystem) {
         EXPECT_EQ(reinterpret_cast<uintptr_t>(r) % alignof(Record), 0u);
         EXPECT_EQ(r->p, nullptr);
     }
+}
+
+TEST_F(MemoryTest, PackedBlocksLieInSequenceAndTheirChunksAreReused) {
+    std::vector<void*> blocks;
+    for (int i = 0; i < 3000; ++i) blocks.push_back(valloc_packed(20 + i % 50));
+    int breaks = 0;   // a new chunk breaks the sequence now and then
+    for (int i = 1; i < 3000; ++i)
+        if (static_cast<char*>(blocks[i]) - static_cast<char*>(blocks[i - 1]) != 20 + (i - 1) % 50) ++breaks;
+    EXPECT_LE(breaks, 3000 * 45 / 16000 + 1);
+    std::size_t held = allocator_bytes_held();
+    for (void* b : blocks) vfree(b);
+    for (int round = 0; round < 3; ++round) {
+        blocks.clear();
+        for (int i = 0; i < 3000; ++i) blocks.push_back(valloc_packed(20 + i % 50));
+        for (void* b : blocks) vfree(b);
+    }
+    EXPECT_LE(allocator_bytes_held(), held) << "freed packed chunks serve later allocations";
 }
 
 TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
