@@ -8,11 +8,13 @@
 #include <cstring>
 
 #include "files/quit.h"
+#include "files/selector.h"
 #include "files/startup.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/prompt.h"
 #include "screen/messages.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "store/memory.h"
@@ -58,7 +60,7 @@ void load_file(int32_t previous) {
             if (!StartingUp() || LastStartupArgument()) editor_exit(result);
             return;
         }
-        switch_file(-1, previous);
+        if (previous >= 0) switch_file(-1, previous);   // none when the file replaced the current one
         return;
     }
     FileView& view = CurrentFile.view;
@@ -186,6 +188,25 @@ void show_edit_menu(bool push) {
     MoveTo(static_cast<int32_t>(EDIT_MENU.size()), 0);
 }
 
+// The Edit menu's File entry: an open file is switched to, any other is opened.
+void open_selected_file() {
+    char name[SELECTOR_NAME_SIZE];
+    select_file_name(message_text(MSG_SELECT_OPEN), name, sizeof name, false);
+    if (!name[0]) {
+        ShowMessage(message_text(MSG_NONE_TO_OPEN));
+        return;
+    }
+    int32_t open = find_open_file(name);
+    if (open >= 0) {
+        switch_file(OpenFiles.currentIndex, open);
+        return;
+    }
+    open_file(name);
+    if (OpenResult == MSG_SUCCESS) return;
+    ViewScreen();
+    if (OpenResult == MSG_CANNOT_OPEN) PendingMessage = OpenResult;   // shown when the menu closes
+}
+
 }  // namespace
 
 void edit_menu() {
@@ -194,7 +215,8 @@ void edit_menu() {
     for (bool done = false; !done;) {
         switch (ReadMenuKey()) {
         case 'F':
-            Beep();   // choosing a file comes with the file selector
+            if (OpenFiles.count >= MAX_FILES) ShowMessage("Cannot open any more files");
+            else open_selected_file();
             done = true;
             break;
         case 'N':
@@ -225,8 +247,14 @@ void edit_menu() {
 
 void go_to_file() {
     line_commit();
-    if (OpenFiles.count == 0) ShowMessage("No open files");
-    else Beep();   // the table of open files comes with the file selector
+    if (OpenFiles.count == 0) {
+        ShowMessage("No open files");
+        return;
+    }
+    char name[SELECTOR_NAME_SIZE];
+    int32_t chosen = select_open_file(" - Select File to Switch To", name, sizeof name, false);
+    switch_file(OpenFiles.currentIndex, chosen);
+    UpdateStatus(true, 0, TypingMode);
 }
 
 void next_file() {

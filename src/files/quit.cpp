@@ -1,16 +1,239 @@
 #include "files/quit.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "files/open_files.h"
+#include "files/selector.h"
+#include "files/startup.h"
 #include "input/dispatch.h"
+#include "input/keys.h"
+#include "input/prompt.h"
+#include "screen/messages.h"
 #include "screen/screen.h"
+#include "screen/status.h"
 #include "store/memory.h"
 #include "store/text.h"
+#include "store/text_file.h"
+#include "undo/undo.h"
 
 namespace qx {
 
-// Writing files and the Quit menu come with the file selector.
-void update_file() { command_not_built(); }
-void quit_menu() { command_not_built(); }
-bool confirm_discard() { return false; }
+namespace {
+
+constexpr std::string_view QUIT_MENU = "Abs/All  Save  Discard/Quit  Replace  Write  Update : ";
+constexpr std::string_view SWITCH_TITLE = " - Select Another File to Switch To";
+constexpr std::string_view EDIT_TITLE = " - Select/Type Filename To Edit ";
+constexpr std::string_view AGAIN_TITLE = " - Could not open. Again? (ESC-q to Quit) ";
+
+// The name of the current file, in CurrentFile and in its record.
+void set_current_name(std::string_view name) {
+    std::size_t n = std::min<std::size_t>(name.size(), MAX_NAME);
+    std::memcpy(CurrentFile.name, name.data(), n);
+    CurrentFile.name[n] = '\0';
+    if (OpenFiles.current) std::memcpy(OpenFiles.current->name, CurrentFile.name, n + 1);
+}
+
+void set_current_named(int32_t named) {
+    CurrentFile.named = named;
+    if (OpenFiles.current) OpenFiles.current->named = named;
+}
+
+// The whole current text under path, without asking; the stored counts follow a
+// complete write, so the file then counts as unmodified.
+bool write_current_text(const char* path) {
+    FileText& text = CurrentFile.text;
+    return write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount,
+                           text.lineCount, text.checksum) == MSG_SUCCESS;
+}
+
+// Update; false when nothing was written.
+bool update_current_file() {
+    line_commit();
+    if (!OpenFiles.current) return false;
+    bool named = CurrentFile.named != 0;
+    if (!named) {
+        char name[SELECTOR_NAME_SIZE];
+        select_file_name(message_text(MSG_SELECT_WRITE), name, sizeof name, true);
+        if (!name[0]) {
+            ShowMessage(message_text(MSG_NONE_TO_WRITE));
+            return false;
+        }
+        set_current_name(name);
+    }
+    if (!write_current_text(CurrentFile.name)) {
+        ShowMessage("Failed to write file");
+        if (!named) set_current_name(UNNAMED_FILE);
+        return false;
+    }
+    ShowMessage("File has been written");
+    if (!named) {
+        set_current_named(1);
+        UpdateStatus(true, 0, TypingMode);
+    }
+    return true;
+}
+
+// Whether a temporary file can be made beside path, as every write needs one.
+bool temporary_file_possible(const char* path) {
+    std::string temp = temporary_name(path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno == EEXIST;   // a leftover there is replaced by the write
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return true;
+}
+
+void show_quit_menu(bool push) {
+    if (push) PushPrompt(QUIT_MENU);
+    else ShowPromptLine(PromptTop());
+    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
+    PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
+    MoveTo(static_cast<int32_t>(QUIT_MENU.size()), 0);
+}
+
+// After the current file was freed: the one left, or one the user picks.
+void switch_to_remaining_file() {
+    if (OpenFiles.count == 1) {
+        switch_file(-1, 0);
+        return;
+    }
+    char name[SELECTOR_NAME_SIZE];
+    int32_t index = select_open_file(SWITCH_TITLE, name, sizeof name, false);
+    switch_file(-1, index);
+}
+
+void drop_current_file() {
+    free_file(first_line(CurrentFile.text.lines), true);
+    flush_undo();   // its items point into the freed lines
+}
+
+void close_current_file() {
+    if (OpenFiles.count == 1) PopPrompt();
+    drop_current_file();
+    if (OpenFiles.count == 0) editor_exit(0);
+    switch_to_remaining_file();
+}
+
+void abandon_all() {
+    save_file_state(OpenFiles.currentIndex);
+    int32_t count = 0;
+    if (!count_modified_files(count)) editor_exit(0);
+    char question[96];
+    std::snprintf(question, sizeof question, "%d %s", count, "file(s) with unsaved changes. Are you sure? ");
+    ShowPromptLine(question);
+    if (std::toupper(ReadKey()) == 'Y') editor_exit(0);
+}
+
+void write_under_new_name() {
+    char name[SELECTOR_NAME_SIZE];
+    select_file_name(message_text(MSG_SELECT_WRITE), name, sizeof name, true);
+    if (!name[0]) {
+        ShowMessage(message_text(MSG_NONE_TO_WRITE));
+        return;
+    }
+    if (::access(name, F_OK) == 0) {
+        ShowPromptLine("File already exists: Overwrite ? ");
+        if (std::toupper(ReadKey()) != 'Y') {
+            ShowMessage("File not written");
+            return;
+        }
+    }
+    if (!temporary_file_possible(name)) {
+        ShowMessage("File not written");
+        return;
+    }
+    line_commit();
+    ShowMessage(write_current_text(name) ? "File has been written" : "Failed to write file");
+}
+
+void replace_current_file() {
+    drop_current_file();
+    ClearToBottom(FIRST_TEXT_ROW);
+    std::string_view title = EDIT_TITLE;
+    for (;;) {
+        char name[SELECTOR_NAME_SIZE];
+        select_file_name(title, name, sizeof name, false);
+        if (!name[0]) {
+            if (OpenFiles.count == 0) editor_exit(0);
+            switch_to_remaining_file();
+            return;
+        }
+        int32_t open = find_open_file(name);
+        if (open >= 0) {
+            switch_file(-1, open);
+            return;
+        }
+        open_file(name);
+        if (OpenResult == MSG_SUCCESS) return;
+        Beep();
+        title = AGAIN_TITLE;
+    }
+}
+
+}  // namespace
+
+void update_file() { update_current_file(); }
+
+bool confirm_discard() {
+    if (!file_is_modified()) return true;
+    ShowPromptLine("File has been modified: Are you sure ? (y or n) : ");
+    int key = std::toupper(ReadKey());
+    if (key == 'Y') return true;
+    if (key != 'N') Beep();
+    ShowMessage("File has been retained");
+    return false;
+}
+
+void quit_menu() {
+    line_commit();
+    if (OpenFiles.count == 0) {
+        ShowMessage("No files open");
+        return;
+    }
+    show_quit_menu(true);
+    for (bool done = false; !done;) {
+        done = true;
+        switch (ReadMenuKey()) {
+        case 'A':
+            abandon_all();
+            break;
+        case 'S':
+            // A file whose write failed stays open: dropping it would lose the work.
+            if (update_current_file()) close_current_file();
+            break;
+        case 'D':
+        case 'Q':
+            if (confirm_discard()) close_current_file();
+            break;
+        case 'R':
+            if (confirm_discard()) replace_current_file();
+            break;
+        case 'W':
+            write_under_new_name();
+            break;
+        case 'U':
+            update_current_file();
+            break;
+        case ENTER:
+            break;
+        default:
+            Beep();
+            show_quit_menu(false);
+            done = false;
+            break;
+        }
+    }
+    if (OpenFiles.count == 0) editor_exit(0);
+    PopPrompt();
+}
 
 void free_file(Line* first, bool remove) {
     LineEditBuffer.length = 0;

@@ -53,9 +53,13 @@ CommandLine parse(int argc, char** argv) {
         line.help = true;
         return line;
     }
-    // Starting in the file selector comes with the selector; until then "-b"
-    // starts as if no option was given.
-    if (first == "-b") return line;
+    // Start in the file selector: the Quit menu's Replace on the unnamed file.
+    if (first == "-b") {
+        QueueStartupKey(ESC);
+        QueueStartupKey('q');
+        QueueStartupKey('r');
+        return line;
+    }
     line.noFileArguments = false;
     line.files = argv + 1;
     line.fileCount = argc - 1;
@@ -145,7 +149,10 @@ void editor_start(int argc, char** argv) {
     switch_file(OpenFiles.currentIndex, 0);
     UpdateStatus(true, PendingMessage, TypingMode);
     if (line.startLine != 1) {
-        CurrentFile.currentLine = LineAtIndex(line.startLine - 1);
+        int32_t steps = 0;
+        LineList& lines = CurrentFile.text.lines;
+        CurrentFile.currentLine = walk_lines(lines, first_line(lines), '+', line.startLine - 1, &steps);
+        SetLineNumberCache(steps + 1);   // known now, so the first edit need not count
         FrameCurrentLine((ScreenRows - 2) / 2);
     }
     RedrawText();
