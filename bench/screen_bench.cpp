@@ -1,0 +1,776 @@
+// The real editor on an 80x24 pseudo-terminal: bytes written to the terminal per typed
+// key and per one-line scroll, time per page with PageDown through files of 100,000 and
+// 1,000,000 lines (near the start and deep inside), and the time to open them beside
+// `wc -l`. Every key is sent alone and its whole result waited for on a model of the
+// screen, so curses never merges the output of several keys.
+//
+//   screen_bench [path of qx] [directory for the generated files]
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vterm.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "terminal_session.h"   // qx::test::qx_binary()
+
+namespace qx {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int COLS = 80, ROWS = 24;
+constexpr int FIRST_ROW = 2, BOTTOM = ROWS - 1;
+constexpr int PAGE = ROWS - 3;          // lines one PageDown moves
+constexpr int TYPED_LINES = 50, TYPED_WIDTH = 40, TYPING_COLUMN = 36;
+constexpr int SCROLLS = 2000, SCROLL_FILE_LINES = 10000;
+constexpr int PAGES = 2000;             // per run, after one page to warm up
+constexpr int PAGE_BLOCK = 100;
+constexpr int OPENS = 3;
+constexpr int TYPED_AFTER_PAGING = 100; // lines of one character + Enter
+constexpr int ROUND_TRIPS = 2000;
+
+// Set by Ctrl-C and the like, so that the run stops through its normal exit and the
+// generated files and editor processes go with it.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void on_interrupt(int) { g_interrupted = 1; }
+
+double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+struct Pos {
+    int row = 0, col = 0;
+    bool operator==(const Pos&) const = default;
+};
+
+// Lines begin with their 1-based number in seven digits, so any row tells which line it shows.
+std::string label(long n) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%07ld", n);
+    return text;
+}
+
+long label_of(const std::string& row) {
+    if (row.size() < 7) return -1;
+    long n = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (row[i] < '0' || row[i] > '9') return -1;
+        n = n * 10 + (row[i] - '0');
+    }
+    return n;
+}
+
+std::string trimmed(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+
+std::string group(long n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+// The line's number and prose words up to `length` characters, without trailing blanks.
+std::string make_line(long number, std::mt19937& rng, std::size_t length) {
+    static const char* words[] = {"the", "editor", "keeps", "every", "line", "of", "text", "in",
+                                  "memory", "as", "a", "linked", "list", "and", "writes", "it",
+                                  "back", "through", "temporary", "file", "quickly", "(x)", "42;"};
+    std::string line = label(number);
+    while (line.size() < length) {
+        line += ' ';
+        line += words[rng() % (sizeof words / sizeof *words)];
+    }
+    line.resize(length);
+    if (line.back() == ' ') line.back() = '.';
+    return line;
+}
+
+// `lines` lines of 16 to 105 characters (about 60 on average).
+bool write_numbered_file(const std::string& path, long lines) {
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return false;
+    std::mt19937 rng(4711);
+    std::string chunk;
+    for (long i = 1; i <= lines && !g_interrupted; ++i) {
+        chunk += make_line(i, rng, 16 + rng() % 90);
+        chunk += '\n';
+        if (chunk.size() > (1u << 20)) {
+            std::fwrite(chunk.data(), 1, chunk.size(), out);
+            chunk.clear();
+        }
+    }
+    std::fwrite(chunk.data(), 1, chunk.size(), out);
+    return std::fclose(out) == 0 && !g_interrupted;
+}
+
+// libvterm 0.1 knows no REP (CSI n b), which curses uses for runs of one character:
+// the model gets the run spelt out, while the byte count keeps what was really sent.
+class RepExpander {
+public:
+    void process(const char* data, std::size_t n, std::string& out) {
+        for (std::size_t i = 0; i < n; ++i) take(static_cast<unsigned char>(data[i]), out);
+    }
+
+private:
+    void take(unsigned char b, std::string& out) {
+        if (!seq_.empty()) {
+            if (seq_.size() == 1 && b == '[') {
+                seq_ += '[';
+                return;
+            }
+            if (seq_.size() >= 2 && seq_.size() < 32 && b >= 0x20 && b <= 0x3f) {
+                seq_ += static_cast<char>(b);
+                return;
+            }
+            if (seq_.size() >= 2 && seq_.size() < 32 && b >= 0x40 && b <= 0x7e) {
+                seq_ += static_cast<char>(b);
+                finish(out);
+                return;
+            }
+            out += seq_;
+            seq_.clear();
+        }
+        if (b == 0x1b) {
+            seq_ = "\x1b";
+            return;
+        }
+        if (b >= 0x20 && b != 0x7f) last_ = static_cast<char>(b);
+        out += static_cast<char>(b);
+    }
+
+    void finish(std::string& out) {
+        std::string_view params = std::string_view(seq_).substr(2, seq_.size() - 3);
+        bool digits = !params.empty() && params.size() <= 5 &&
+                      std::all_of(params.begin(), params.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (seq_.back() == 'b' && digits && last_) out.append(std::stoul(std::string(params)), last_);
+        else out += seq_;
+        seq_.clear();
+    }
+
+    std::string seq_;
+    char last_ = 0;
+};
+
+// One editor process on a pseudo-terminal, a libvterm model of its screen and a count
+// of every byte it wrote to the terminal.
+class Terminal {
+public:
+    Terminal() : vt_(vterm_new(ROWS, COLS)) {
+        vterm_set_utf8(vt_, 0);
+        vterm_output_set_callback(vt_, &Terminal::to_editor, this);
+        screen_ = vterm_obtain_screen(vt_);
+        vterm_screen_enable_altscreen(screen_, 1);
+        vterm_screen_reset(screen_, 1);
+    }
+    ~Terminal() {
+        stop();
+        vterm_free(vt_);
+    }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    // The editor sees the same environment as in the screen tests: an empty home
+    // (default options), the C locale and an xterm.
+    bool start(const std::string& binary, const std::vector<std::string>& args, const std::string& home,
+               const std::string& cwd) {
+        std::vector<std::string> argv = {binary};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const char* path = std::getenv("PATH");
+        std::vector<std::string> env = {"TERM=xterm-256color", "ESCDELAY=25", "LANG=C", "LC_ALL=C",
+                                        "HOME=" + home, std::string("PATH=") + (path ? path : "/usr/bin:/bin")};
+        std::vector<char*> argv_p, env_p;
+        for (auto& a : argv) argv_p.push_back(a.data());
+        argv_p.push_back(nullptr);
+        for (auto& e : env) env_p.push_back(e.data());
+        env_p.push_back(nullptr);
+
+        struct winsize ws {};
+        ws.ws_row = ROWS;
+        ws.ws_col = COLS;
+        int master = -1;
+        pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
+        if (pid < 0) return false;
+        if (pid == 0) {
+            signal(SIGPIPE, SIG_DFL);   // ignored here, and an ignored signal stays so across exec
+            if (chdir(cwd.c_str()) == 0) execve(binary.c_str(), argv_p.data(), env_p.data());
+            _exit(127);
+        }
+        pid_ = pid;
+        master_ = master;
+        fcntl(master_, F_SETFD, FD_CLOEXEC);
+        fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+
+    void stop() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            int status = 0;
+            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            }
+            pid_ = -1;
+        }
+        if (master_ >= 0) close(master_);
+        master_ = -1;
+    }
+
+    void send(std::string_view bytes) {
+        pending_.append(bytes);
+        flush();
+    }
+    void key(VTermKey k) {
+        vterm_keyboard_key(vt_, k, VTERM_MOD_NONE);
+        flush();
+    }
+
+    // Pumps output into the model until `done` holds; false on timeout or when the
+    // editor has gone.
+    bool wait_for(const std::function<bool()>& done, double timeout = 30) {
+        auto start = Clock::now();
+        while (!done()) {
+            if (gone_ || g_interrupted) return false;
+            double left = timeout - seconds_since(start);
+            if (left <= 0) return false;
+            pump(static_cast<int>(std::min(left * 1000, 100.0)) + 1);
+        }
+        return true;
+    }
+
+    std::string row(int r) const {
+        std::string text(COLS, ' ');
+        for (int c = 0; c < COLS; ++c) {
+            VTermScreenCell cell{};
+            vterm_screen_get_cell(screen_, VTermPos{r, c}, &cell);
+            uint32_t ch = cell.chars[0];
+            if (ch) text[static_cast<std::size_t>(c)] = ch < 0x80 ? static_cast<char>(ch) : '?';
+        }
+        return text;
+    }
+
+    Pos cursor() const {
+        VTermPos p{};
+        vterm_state_get_cursorpos(vterm_obtain_state(vt_), &p);
+        return {p.row, p.col};
+    }
+
+    uint64_t bytes() const { return bytes_; }
+
+    // User and system time the editor has used so far.
+    double cpu_seconds() const {
+        std::FILE* f = std::fopen(("/proc/" + std::to_string(pid_) + "/stat").c_str(), "r");
+        if (!f) return 0;
+        char buf[1024];
+        std::size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+        std::fclose(f);
+        buf[n] = '\0';
+        const char* p = std::strrchr(buf, ')');
+        if (!p) return 0;
+        std::istringstream fields(p + 2);
+        std::string field;
+        unsigned long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14) utime = std::stoull(field);
+            if (i == 15) stime = std::stoull(field);
+        }
+        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
+    std::string dump() const {
+        std::string out;
+        for (int r = 0; r < ROWS; ++r) {
+            char prefix[8];
+            std::snprintf(prefix, sizeof prefix, "%2d|", r);
+            out += prefix + trimmed(row(r)) + "\n";
+        }
+        Pos c = cursor();
+        out += "cursor at row " + std::to_string(c.row) + ", column " + std::to_string(c.col) +
+               (gone_ ? " (editor has exited)\n" : "\n");
+        return out;
+    }
+
+private:
+    static void to_editor(const char* s, std::size_t n, void* self) {
+        static_cast<Terminal*>(self)->pending_.append(s, n);
+    }
+
+    void flush() {
+        while (!pending_.empty() && master_ >= 0 && !gone_) {
+            ssize_t n = write(master_, pending_.data(), pending_.size());
+            if (n > 0) {
+                pending_.erase(0, static_cast<std::size_t>(n));
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else if (n < 0 && errno == EAGAIN) {
+                pollfd p{master_, POLLOUT, 0};
+                poll(&p, 1, 100);
+                drain();   // the editor may be blocked writing to us
+            } else {
+                gone_ = true;
+            }
+        }
+    }
+
+    void pump(int timeout_ms) {
+        flush();
+        pollfd p{master_, POLLIN, 0};
+        if (poll(&p, 1, timeout_ms) > 0) drain();
+    }
+
+    void drain() {
+        char buf[65536];
+        for (;;) {
+            ssize_t n = read(master_, buf, sizeof buf);
+            if (n > 0) {
+                bytes_ += static_cast<uint64_t>(n);
+                model_input_.clear();
+                rep_.process(buf, static_cast<std::size_t>(n), model_input_);
+                vterm_input_write(vt_, model_input_.data(), model_input_.size());
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                if (n == 0 || errno != EAGAIN) gone_ = true;   // EIO: the editor has exited
+                return;
+            }
+        }
+    }
+
+    VTerm* vt_;
+    VTermScreen* screen_ = nullptr;
+    RepExpander rep_;
+    std::string pending_, model_input_;
+    pid_t pid_ = -1;
+    int master_ = -1;
+    bool gone_ = false;
+    uint64_t bytes_ = 0;
+};
+
+// A private directory for the generated files and the editor's home, removed at the end.
+struct WorkDir {
+    std::string path;
+    explicit WorkDir(const std::string& base) {
+        std::string tmpl = base + "/qx-screen-bench-XXXXXX";
+        if (mkdtemp(tmpl.data())) path = tmpl;
+        if (!path.empty()) fs::create_directory(path + "/home");
+    }
+    ~WorkDir() {
+        std::error_code ec;
+        if (!path.empty()) fs::remove_all(path, ec);
+    }
+    std::string home() const { return path + "/home"; }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+struct Bench {
+    std::string binary;
+    WorkDir& dir;
+
+    bool start(Terminal& t, const std::vector<std::string>& args) const {
+        if (t.start(binary, args, dir.home(), dir.path)) return true;
+        std::fprintf(stderr, "cannot start %s\n", binary.c_str());
+        return false;
+    }
+};
+
+bool fail(const Terminal& t, const std::string& what) {
+    if (g_interrupted) std::fprintf(stderr, "\nscreen_bench: interrupted\n");
+    else std::fprintf(stderr, "\nscreen_bench: %s\n%s", what.c_str(), t.dump().c_str());
+    return false;
+}
+
+bool cannot_write(const std::string& path) {
+    std::fprintf(stderr, "\nscreen_bench: cannot write %s\n", path.c_str());
+    return false;
+}
+
+// The first screen: `line` on row `row` with the cursor at its start, the bottom row
+// filled and the help hint on row 0.
+bool wait_first_screen(Terminal& t, long line, int row) {
+    return t.wait_for([&] {
+        return t.cursor() == Pos{row, 0} && label_of(t.row(row)) == line &&
+               label_of(t.row(BOTTOM)) == line + (BOTTOM - row) && t.row(0).find("ESC-h for Help") != std::string::npos;
+    });
+}
+
+// --- 1. typing -------------------------------------------------------------
+
+struct KeyBytes {
+    long count = 0;
+    uint64_t bytes = 0, most = 0;
+    void add(uint64_t b) {
+        ++count;
+        bytes += b;
+        most = std::max(most, b);
+    }
+    double average() const { return count ? static_cast<double>(bytes) / static_cast<double>(count) : 0; }
+};
+
+struct TypingFigures {
+    KeyBytes chars, enterMid, enterBottom;
+    long overRow = 0;   // characters whose output was more than a row and a cursor move
+};
+
+bool bench_typing(const Bench& b, TypingFigures& f) {
+    std::string path = b.dir.file("typing.txt");
+    std::mt19937 rng(99);
+    std::string first;
+    {
+        std::FILE* out = std::fopen(path.c_str(), "w");
+        if (!out) return cannot_write(path);
+        for (int i = 1; i <= 200; ++i) {
+            std::string line = make_line(i, rng, 76);
+            if (i == 1) first = line;
+            std::fprintf(out, "%s\n", line.c_str());
+        }
+        std::fclose(out);
+    }
+    Terminal t;
+    if (!b.start(t, {path})) return false;
+    if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "typing: no first screen");
+    for (int c = 1; c <= TYPING_COLUMN; ++c) {
+        t.key(VTERM_KEY_RIGHT);
+        if (!t.wait_for([&] { return t.cursor() == Pos{FIRST_ROW, c}; }))
+            return fail(t, "typing: cursor did not move right");
+    }
+
+    // Every Enter carries the rest of line 1 down, so each key inserts before text.
+    // Each key is waited for until its row reads as it should and the cursor, which
+    // curses places last, has arrived.
+    const std::string tail = first.substr(TYPING_COLUMN);
+    std::string before_cursor = first.substr(0, TYPING_COLUMN);
+    Pos at{FIRST_ROW, TYPING_COLUMN};
+    auto shows = [&](int row, const std::string& text) { return trimmed(t.row(row)) == trimmed(text.substr(0, COLS)); };
+    for (int l = 0; l < TYPED_LINES; ++l) {
+        for (int i = 0; i < TYPED_WIDTH; ++i) {
+            char c = static_cast<char>('a' + (l * TYPED_WIDTH + i) % 26);
+            before_cursor += c;
+            uint64_t before = t.bytes();
+            t.send(std::string_view(&c, 1));
+            ++at.col;
+            if (!t.wait_for([&] { return t.cursor() == at && shows(at.row, before_cursor + tail); }))
+                return fail(t, "typing: character not shown");
+            f.chars.add(t.bytes() - before);
+            if (t.bytes() - before > COLS + 20) ++f.overRow;
+        }
+        bool bottom = at.row == BOTTOM;
+        uint64_t before = t.bytes();
+        t.key(VTERM_KEY_ENTER);
+        at = {std::min(at.row + 1, BOTTOM), 0};
+        if (!t.wait_for([&] { return t.cursor() == at && shows(at.row - 1, before_cursor) && shows(at.row, tail); }))
+            return fail(t, "typing: Enter not shown");
+        (bottom ? f.enterBottom : f.enterMid).add(t.bytes() - before);
+        before_cursor.clear();
+    }
+    return true;
+}
+
+// --- 2. scrolling ----------------------------------------------------------
+
+struct ScrollFigures {
+    KeyBytes scrolls;
+    double textPerRow = 0;   // characters of text in the row that comes into view
+};
+
+bool bench_scrolling(const Bench& b, ScrollFigures& f) {
+    std::string path = b.dir.file("scroll.txt");
+    if (!write_numbered_file(path, SCROLL_FILE_LINES)) return cannot_write(path);
+    Terminal t;
+    if (!b.start(t, {path})) return false;
+    if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "scrolling: no first screen");
+    for (int r = FIRST_ROW + 1; r <= BOTTOM; ++r) {
+        t.key(VTERM_KEY_DOWN);
+        if (!t.wait_for([&] { return t.cursor() == Pos{r, 0}; })) return fail(t, "scrolling: cursor did not move down");
+    }
+    long text = 0;
+    for (int k = 1; k <= SCROLLS; ++k) {
+        long want = BOTTOM - FIRST_ROW + 1 + k;
+        uint64_t before = t.bytes();
+        t.key(VTERM_KEY_DOWN);
+        if (!t.wait_for([&] { return t.cursor() == Pos{BOTTOM, 0} && label_of(t.row(BOTTOM)) == want; }))
+            return fail(t, "scrolling: line " + std::to_string(want) + " did not come into view");
+        f.scrolls.add(t.bytes() - before);
+        text += static_cast<long>(trimmed(t.row(BOTTOM)).size());
+    }
+    if (label_of(t.row(FIRST_ROW)) != SCROLLS + 1) return fail(t, "scrolling: the top row reads wrong");
+    f.textPerRow = static_cast<double>(text) / SCROLLS;
+    return true;
+}
+
+// --- 3. paging -------------------------------------------------------------
+
+struct PagingRun {
+    long from = 1;            // line the editor was started on
+    double open = 0;          // start to first screen, seconds
+    double typedAtStart = 0;  // a character typed on the start line
+    double firstPage = 0;     // the first PageDown, which counts lines from the top
+    double perPage = 0;       // seconds, median of blocks of pages
+    double meanPerPage = 0;
+    double cpuPerPage = 0;    // seconds of the editor's own time
+    double bytesPerPage = 0;
+    double firstTyped = 0;    // the first character typed after paging
+    double perTypedLine = 0;  // one character + Enter, after that
+};
+
+struct FileFigures {
+    long lines = 0;
+    double megabytes = 0, wc = 0, roundTrip = 0;
+    PagingRun start, deep;
+};
+
+double time_wc(const std::string& path) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        auto t0 = Clock::now();
+        std::string cmd = "wc -l < '" + path + "' > /dev/null";
+        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "wc failed\n");
+        best = std::min(best, seconds_since(t0));
+    }
+    return best;
+}
+
+// One PageDown, waited for until the bottom row shows the line a page further on;
+// then the position message must name the line the cursor is on.
+bool page_down(Terminal& t, int row, const char* where) {
+    long bottom = label_of(t.row(BOTTOM));
+    t.key(VTERM_KEY_PAGEDOWN);
+    if (!t.wait_for([&] { return t.cursor() == Pos{row, 0} && label_of(t.row(BOTTOM)) == bottom + PAGE; }))
+        return fail(t, std::string("paging ") + where + ": the page did not arrive");
+    std::string shown = "ln:" + std::to_string(label_of(t.row(row))) + " col:1 ";
+    if (t.row(0).find(shown) == std::string::npos)
+        return fail(t, std::string("paging ") + where + ": the position message does not say " + shown);
+    return true;
+}
+
+bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& run, double* roundTrip) {
+    run.from = from;
+    std::vector<std::string> args = {path};
+    if (from > 1) args.insert(args.end(), {"-l", std::to_string(from)});
+    int row = from > 1 ? (ROWS - 2) / 2 : FIRST_ROW;
+    const char* where = from > 1 ? "deep" : "from the top";
+    // The time to open is the best of a few starts, as for `wc -l`.
+    run.open = 1e9;
+    for (int i = 1; i < OPENS; ++i) {
+        Terminal t;
+        auto t0 = Clock::now();
+        if (!b.start(t, args)) return false;
+        if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
+        run.open = std::min(run.open, seconds_since(t0));
+    }
+    Terminal t;
+    auto t0 = Clock::now();
+    if (!b.start(t, args)) return false;
+    if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
+    run.open = std::min(run.open, seconds_since(t0));
+
+    // A key typed on the start line needs that line's number for its undo item.
+    {
+        std::string line = trimmed(t.row(row));
+        auto typed = Clock::now();
+        t.send("x");
+        std::string shown = trimmed(("x" + line).substr(0, COLS));
+        if (!t.wait_for([&] { return t.cursor() == Pos{row, 1} && trimmed(t.row(row)) == shown; }))
+            return fail(t, "typing after start: character not shown");
+        run.typedAtStart = seconds_since(typed);
+        t.key(VTERM_KEY_LEFT);
+        if (!t.wait_for([&] { return t.cursor() == Pos{row, 0}; }))
+            return fail(t, "typing after start: cursor did not move");
+    }
+
+    if (roundTrip) {
+        // The floor of this method: a key whose answer is a cursor movement.
+        t0 = Clock::now();
+        for (int i = 0; i < ROUND_TRIPS; ++i) {
+            Pos want{row, (i + 1) % 2};
+            t.key(i % 2 ? VTERM_KEY_LEFT : VTERM_KEY_RIGHT);
+            if (!t.wait_for([&] { return t.cursor() == want; })) return fail(t, "round trip: cursor did not move");
+        }
+        *roundTrip = seconds_since(t0) / ROUND_TRIPS;
+    }
+
+    t0 = Clock::now();
+    if (!page_down(t, row, where)) return false;
+    run.firstPage = seconds_since(t0);
+
+    // The machine may be busy with other work: the steady figure is the median of
+    // blocks of pages, beside the mean and the editor's own CPU time.
+    double cpu = t.cpu_seconds();
+    uint64_t bytes = t.bytes();
+    std::vector<double> blocks;
+    auto all = Clock::now();
+    for (int block = 0; block < PAGES / PAGE_BLOCK; ++block) {
+        t0 = Clock::now();
+        for (int k = 0; k < PAGE_BLOCK; ++k)
+            if (!page_down(t, row, where)) return false;
+        blocks.push_back(seconds_since(t0) / PAGE_BLOCK);
+    }
+    run.meanPerPage = seconds_since(all) / PAGES;
+    std::sort(blocks.begin(), blocks.end());
+    run.perPage = blocks[blocks.size() / 2];
+    run.cpuPerPage = (t.cpu_seconds() - cpu) / PAGES;
+    run.bytesPerPage = static_cast<double>(t.bytes() - bytes) / PAGES;
+
+    // Typing right after paging: a character at the start of the cursor's line, then
+    // Enter, which carries the line down a row. The first character is timed alone.
+    Pos at{row, 0};
+    for (int i = 0; i <= TYPED_AFTER_PAGING; ++i) {
+        if (i == 1) t0 = Clock::now();
+        std::string line = trimmed(t.row(at.row));
+        auto typed = Clock::now();
+        t.send("x");
+        at.col = 1;
+        std::string shown = trimmed(("x" + line).substr(0, COLS));
+        if (!t.wait_for([&] { return t.cursor() == at && trimmed(t.row(at.row)) == shown; }))
+            return fail(t, "typing after paging: character not shown");
+        if (i == 0) run.firstTyped = seconds_since(typed);
+        t.key(VTERM_KEY_ENTER);
+        at = {std::min(at.row + 1, BOTTOM), 0};
+        if (!t.wait_for([&] {
+                return t.cursor() == at && trimmed(t.row(at.row - 1)) == "x" && trimmed(t.row(at.row)) == line;
+            }))
+            return fail(t, "typing after paging: Enter not shown");
+    }
+    run.perTypedLine = seconds_since(t0) / TYPED_AFTER_PAGING;
+    return true;
+}
+
+bool bench_paging(const Bench& b, long lines, FileFigures& f) {
+    std::string path = b.dir.file("paging-" + std::to_string(lines) + ".txt");
+    if (!write_numbered_file(path, lines)) return cannot_write(path);
+    f.lines = lines;
+    f.megabytes = static_cast<double>(fs::file_size(path)) / 1e6;
+    f.wc = time_wc(path);
+    // Deep: 90% into the file, or as far as leaves room for every page.
+    long room = (lines - PAGE * (PAGES + 2) - ROWS) / 10000 * 10000;
+    bool ok = paging_run(b, path, 1, f.start, &f.roundTrip) &&
+              paging_run(b, path, std::min(lines / 10 * 9, room), f.deep, nullptr);
+    fs::remove(path);
+    return ok;
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+    // Absolute, since the editor runs in the work directory.
+    std::string binary = fs::absolute(argc > 1 ? argv[1] : test::qx_binary()).string();
+    std::string base = argc > 2 ? argv[2] : fs::temp_directory_path().string();
+    if (access(binary.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "screen_bench: no editor at %s (give its path as the first argument)\n", binary.c_str());
+        return 1;
+    }
+    struct sigaction stop {};
+    stop.sa_handler = on_interrupt;   // no SA_RESTART: a waiting poll() returns at once
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    WorkDir dir(base);
+    if (dir.path.empty()) {
+        std::fprintf(stderr, "screen_bench: cannot make a directory in %s\n", base.c_str());
+        return 1;
+    }
+    Bench b{binary, dir};
+    auto t0 = Clock::now();
+    std::printf("qx: %s, terminal %dx%d (xterm-256color), default options\n\n", binary.c_str(), COLS, ROWS);
+
+    TypingFigures typing;
+    if (!bench_typing(b, typing)) return 1;
+    std::printf("1. Typing %d lines of %d characters with Enter between them, starting at column %d of a\n"
+                "   76-character line; the rest of that line moves down with every Enter, so each key\n"
+                "   inserts before text.                          keys   bytes/key   most\n",
+                TYPED_LINES, TYPED_WIDTH, TYPING_COLUMN);
+    std::printf("   character                                   %5ld  %10.1f  %5lu\n", typing.chars.count,
+                typing.chars.average(), static_cast<unsigned long>(typing.chars.most));
+    std::printf("   Enter, cursor above the bottom row          %5ld  %10.1f  %5lu\n", typing.enterMid.count,
+                typing.enterMid.average(), static_cast<unsigned long>(typing.enterMid.most));
+    std::printf("   Enter on the bottom row (the text scrolls)  %5ld  %10.1f  %5lu\n", typing.enterBottom.count,
+                typing.enterBottom.average(), static_cast<unsigned long>(typing.enterBottom.most));
+    KeyBytes enters = typing.enterMid;
+    enters.count += typing.enterBottom.count;
+    enters.bytes += typing.enterBottom.bytes;
+    std::printf("   Enter, all                                  %5ld  %10.1f\n", enters.count, enters.average());
+    std::printf("   characters that cost more than a whole row (%d bytes): %ld\n\n", COLS + 20, typing.overRow);
+    std::fflush(stdout);
+
+    ScrollFigures scroll;
+    if (!bench_scrolling(b, scroll)) return 1;
+    std::printf("2. Down on the bottom row through a %s-line file (one-line scroll)\n",
+                group(SCROLL_FILE_LINES).c_str());
+    std::printf("   scrolls %d: %.1f bytes per scroll (most %lu), of which %.1f are the text of the new row\n\n",
+                SCROLLS, scroll.scrolls.average(), static_cast<unsigned long>(scroll.scrolls.most), scroll.textPerRow);
+    std::fflush(stdout);
+
+    FileFigures small, large;
+    if (!bench_paging(b, 100000, small) || !bench_paging(b, 1000000, large)) return 1;
+    // One column per run: each file from its first line and from deep inside.
+    const PagingRun* runs[] = {&small.start, &small.deep, &large.start, &large.deep};
+    auto line = [&](const char* what, const char* format, auto value) {
+        std::printf("   %-38s", what);
+        for (const PagingRun* r : runs) {
+            char cell[32];
+            std::snprintf(cell, sizeof cell, format, value(*r));
+            std::printf("%12s", cell);
+        }
+        std::printf("\n");
+    };
+    std::printf("3. PageDown through generated files (about 60 characters a line), %s pages a run, each\n"
+                "   waited for until the bottom row shows the line %d further on; the position message\n"
+                "   is checked against the line the cursor is on after every page.\n", group(PAGES).c_str(), PAGE);
+    std::printf("   %-38s%24s%24s\n", "", (group(small.lines) + " lines").c_str(),
+                (group(large.lines) + " lines").c_str());
+    std::printf("   %-38s%24.1f%24.1f\n", "file size, MB", small.megabytes, large.megabytes);
+    std::printf("   %-38s%24.1f%24.1f\n", "wc -l, ms", small.wc * 1e3, large.wc * 1e3);
+    std::printf("   %-38s", "started on line");
+    for (const PagingRun* r : runs) std::printf("%12s", group(r->from).c_str());
+    std::printf("\n");
+    line("open: start to first screen (best of 3)", "%.1f", [](const PagingRun& r) { return r.open * 1e3; });
+    line("first key typed, ms", "%.2f", [](const PagingRun& r) { return r.typedAtStart * 1e3; });
+    line("first PageDown (counts the lines), ms", "%.2f", [](const PagingRun& r) { return r.firstPage * 1e3; });
+    line("per page, median of 100-page blocks, ms", "%.3f", [](const PagingRun& r) { return r.perPage * 1e3; });
+    line("per page, mean, ms", "%.3f", [](const PagingRun& r) { return r.meanPerPage * 1e3; });
+    line("editor CPU per page, ms", "%.3f", [](const PagingRun& r) { return r.cpuPerPage * 1e3; });
+    line("bytes to the terminal per page", "%.0f", [](const PagingRun& r) { return r.bytesPerPage; });
+    line("then the first key typed, ms", "%.2f", [](const PagingRun& r) { return r.firstTyped * 1e3; });
+    line("  and x + Enter, ms per line", "%.2f", [](const PagingRun& r) { return r.perTypedLine * 1e3; });
+    std::printf("   %-38s%12.3f%24.3f\n", "cursor key round trip (floor), ms", small.roundTrip * 1e3,
+                large.roundTrip * 1e3);
+
+    // Counting from the top on every page would cost what the first PageDown from the
+    // deep line did: 20 to 500 times a page. The verdict rests on the editor's own CPU
+    // time, which other work on the machine does not inflate as it does the wall time.
+    double fastest = 1e9, slowest = 0, leastCpu = 1e9, mostCpu = 0;
+    for (const PagingRun* r : runs) {
+        fastest = std::min(fastest, r->perPage);
+        slowest = std::max(slowest, r->perPage);
+        leastCpu = std::min(leastCpu, r->cpuPerPage);
+        mostCpu = std::max(mostCpu, r->cpuPerPage);
+    }
+    double cpuRatio = leastCpu > 0 ? mostCpu / leastCpu : 0;
+    std::printf("\n   per page, most / least editor CPU of the four runs: %.2fx (wall time %.2fx) -> %s\n", cpuRatio,
+                slowest / fastest,
+                cpuRatio < 3 ? "flat" : "NOT flat: paging slows down as the file or the position grows");
+    std::printf("\nwhole run: %.1f s\n", seconds_since(t0));
+    return 0;
+}
+
+}  // namespace qx
+
+int main(int argc, char** argv) { return qx::run(argc, argv); }
