@@ -155,6 +155,8 @@ void open_file(const char* path) {
     save_file_state(previous);
     OpenFiles.currentIndex = OpenFiles.count++;
     OpenFiles.current = record;
+    StoreLeftColumn(0);   // a new file is shown from its first column
+    StoreRightColumn(ScreenColumns - 1);
     ResetLineNumberCache();
     if (path) load_file(previous);
     else make_new_empty_file();

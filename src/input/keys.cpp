@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 #include "files/startup.h"
 #include "input/dispatch.h"
@@ -77,10 +78,9 @@ KeyCode read_terminal() {
     for (int failures = 0;;) {
         int key = wgetch(stdscr);
         if (key == KEY_RESIZE) {
-            resize_term(ScreenRows, ScreenColumns);
             RepaintScreen();
         } else if (key != ERR) {
-            return NormaliseModifiedKey(key);
+            return NormaliseCursesKey(key);
         } else if (++failures > 1000) {
             editor_exit(0);   // the terminal is gone: there is nobody left to ask
         }
@@ -93,11 +93,13 @@ void QueueStartupKey(KeyCode key) {
     if (g_nextQueued + g_queued < STARTUP_QUEUE_SIZE) g_queue[g_nextQueued + g_queued++] = key;
 }
 
-KeyCode NormaliseModifiedKey(KeyCode key) {
+KeyCode NormaliseCursesKey(KeyCode key) {
     if (key == KEY_SR) return KEY_SHIFT_UP;
     if (key == KEY_SF) return KEY_SHIFT_DOWN;
+    if (key == KEY_ENTER) return ENTER;   // keypad Enter
     if (key <= KEY_MAX) return key;
-    // Modified cursor keys the terminal description names kUP5, kLFT3 and so on.
+    // Keys the terminal description names itself: modified cursor keys (kUP5,
+    // kLFT3, ...) and the application keypad's operators (kpADD, ...).
     const char* name = keyname(key);
     if (!name) return key;
     auto starts = [name](const char* prefix) { return std::strncmp(name, prefix, std::strlen(prefix)) == 0; };
@@ -105,6 +107,12 @@ KeyCode NormaliseModifiedKey(KeyCode key) {
     if (starts("kDN")) return KEY_SHIFT_DOWN;
     if (starts("kLFT")) return CODE_SLEFT;
     if (starts("kRIT")) return CODE_SRIGHT;
+    std::string_view pad = name;
+    if (pad == "kpADD") return KEY_PAD_PLUS;
+    if (pad == "kpSUB") return KEY_PAD_MINUS;
+    if (pad == "kpMUL") return KEY_PAD_STAR;
+    if (pad == "kpDIV") return KEY_PAD_SLASH;
+    if (pad == "kp5") return CODE_B2;
     return key;
 }
 

@@ -45,7 +45,9 @@ void WaitForEnter();
 enum class MouseEvent { Click, DoubleClick, Ignored, Unsupported };
 MouseEvent ReadMouseEvent(int32_t& col, int32_t& row);
 
-// Extended curses codes that stand for modified cursor keys, as their shifted forms.
-KeyCode NormaliseModifiedKey(KeyCode key);
+// Curses codes for keys the escape table knows by another code: modified cursor
+// keys as their shifted forms, the application keypad's keys as the keypad codes,
+// keypad Enter as Enter.
+KeyCode NormaliseCursesKey(KeyCode key);
 
 }  // namespace qx

@@ -27,6 +27,10 @@ int32_t g_savedWidth = 80, g_savedLeft = 0, g_savedRight = 79;
 bool g_follow = true;
 // A failed move skips the write that would follow it.
 bool g_moveFailed = false;
+// The window as it was last sent to the terminal. A terminal that shrinks cuts
+// the window down; the copy (a pad, which a resize leaves alone) brings it back.
+WINDOW* g_copy = nullptr;
+int g_copyRow = 0, g_copyColumn = 0;
 
 enum ColourPair : short { PAIR_TEXT = 1, PAIR_INDICATOR = 2, PAIR_MARK = 3, PAIR_HIGHLIGHT = 5 };
 
@@ -52,6 +56,14 @@ std::string visible_part(const Line* line, int32_t from, int32_t k) {
     for (int32_t i = 0; i < k; ++i)
         if (from + i < line->length) out[i] = DisplayByte(line->text()[from + i]);
     return out;
+}
+
+void keep_screen_copy() {
+    if (!g_started) return;
+    if (!g_copy) g_copy = newpad(ScreenRows, ScreenColumns);
+    if (!g_copy) return;
+    getyx(stdscr, g_copyRow, g_copyColumn);
+    copywin(stdscr, g_copy, 0, 0, 0, 0, ScreenRows - 1, ScreenColumns - 1, FALSE);
 }
 
 }  // namespace
@@ -94,13 +106,25 @@ void SetColours() {
 void SetMouseReporting(bool on) { mousemask(on ? ALL_MOUSE_EVENTS : 0, nullptr); }
 
 void EndScreen() {
+    if (g_copy) delwin(g_copy);
+    g_copy = nullptr;
     if (g_started) endwin();
     g_started = false;
 }
 
-void RefreshScreen() { wrefresh(stdscr); }
+// Taken before the window reaches the terminal: a refresh may be where curses
+// notices that the terminal shrank, and then cuts the window.
+void RefreshScreen() {
+    keep_screen_copy();
+    wrefresh(stdscr);
+}
 
 void RepaintScreen() {
+    resize_term(ScreenRows, ScreenColumns);
+    if (g_copy) {
+        copywin(g_copy, stdscr, 0, 0, 0, 0, ScreenRows - 1, ScreenColumns - 1, FALSE);
+        wmove(stdscr, g_copyRow, g_copyColumn);
+    }
     clearok(curscr, TRUE);
     wrefresh(stdscr);
 }

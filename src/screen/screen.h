@@ -70,7 +70,8 @@ void Beep();
 // The character a text byte is drawn as: one cell for every byte.
 char DisplayByte(char c);
 
-// Redraws the whole terminal from the window's contents (after a resize).
+// After a resize: back to the start-up geometry, the window as it was, and the
+// whole terminal drawn again.
 void RepaintScreen();
 
 }  // namespace qx

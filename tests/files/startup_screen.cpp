@@ -93,8 +93,7 @@ TEST(Startup, TooManyFilesOpensTheFirst256) {
     for (int i = 0; i < 300; ++i) names.push_back("f" + std::to_string(i));
     QxScreen s(names);
     s.start();
-    ASSERT_TRUE(s.wait_for_text("QX: Too many files - not all will be opened")) << s.dump();
-    EXPECT_TRUE(s.find("> Any key to continue"));
+    QX_ASSERT_SCREEN(s, s.find("QX: Too many files - not all will be opened") && s.find("> Any key to continue"));
     s.type(" ");
     ASSERT_TRUE(s.wait_for_text("256 files opened")) << s.dump();
 }

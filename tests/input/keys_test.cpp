@@ -61,6 +61,27 @@ TEST(KeyReader, EscapeThenKeyIsACommand) {
     EXPECT_FALSE(nul.command) << "ESC and a key of code 0 give a typed i";
 }
 
+TEST(KeyReader, EscapeOAndEscapeBracketAlwaysStartASequence) {
+    // ESC O waits for the key that ends the sequence: the Overwrite command is
+    // reached by the Insert key or a count, never by ESC O alone.
+    Decoded o = decode({ESC, 'O', 'x', ENTER});
+    EXPECT_EQ(o.key, 'I');
+    EXPECT_TRUE(o.command);
+    Decoded bracket = decode({ESC, '[', 'x', ENTER});
+    EXPECT_EQ(bracket.key, 'I');
+    EXPECT_TRUE(bracket.command);
+    // The modifier and the final letter belong to the sequence; the key after it does not.
+    for (KeyCode k : std::initializer_list<KeyCode>{ESC, '[', '1', ';', '5', 'D', 'z'}) QueueStartupKey(k);
+    Mode = MODE_INSERT;
+    EXPECT_EQ(ReadKey(), '(');
+    Mode = MODE_INSERT;
+    EXPECT_EQ(ReadKey(), 'z');
+    EXPECT_EQ(Mode, MODE_INSERT);
+    Decoded page = decode({ESC, '[', '6', '~', ENTER});
+    EXPECT_EQ(page.key, 'F') << "Page Down from the sequence, in its plain form";
+    EXPECT_TRUE(page.command);
+}
+
 TEST(KeyReader, ControlKeysAndSpecialKeys) {
     EXPECT_EQ(decode({127}).key, '#');
     EXPECT_EQ(decode({8}).key, '#') << "CTL-h";

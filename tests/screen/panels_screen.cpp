@@ -115,5 +115,21 @@ TEST(Panels, InfoAndViewScreen) {
                             s.row(0).rfind("f.txt", 0) == 0);
 }
 
+// The editing screen is rebuilt (ViewScreen) under the still open Edit menu when the
+// selector is cancelled; the menu then closes and the status line comes back.
+TEST(Panels, TheScreenComesBackAfterTheSelectorUnderAMenu) {
+    QxScreen s({"f.txt"});
+    s.write_file("f.txt", "some text\n");
+    ASSERT_TRUE(s.start_editing());
+    s.esc("e");
+    QX_ASSERT_SCREEN(s, s.row(0).rfind("File  New  Menu  + : ", 0) == 0);
+    s.type("f");   // the file selector covers the screen
+    QX_ASSERT_SCREEN(s, s.find("Curr Dir:").has_value());
+    s.esc("q");
+    QX_ASSERT_SCREEN(s, s.message80() == "No File Selected to Open" && s.row(0).rfind("f.txt", 0) == 0 &&
+                            s.row_trimmed(2) == "some text" && s.row(1) == std::string(80, '-') &&
+                            s.cursor() == (Pos{2, 0}));
+}
+
 }  // namespace
 }  // namespace qx::test
