@@ -3,10 +3,7 @@
 #include <string>
 
 #include "edit/motion.h"
-#include "input/dispatch.h"
-#include "screen/screen.h"
-#include "screen/status.h"
-#include "support/editor_state.h"
+#include "support/editor_test.h"
 
 namespace qx {
 namespace {
@@ -19,33 +16,18 @@ std::vector<std::string> numbered(int n) {
 
 // Motion on a 24-row screen, driven through the dispatcher as keys would be;
 // positions are read back from the file's view and the message buffer.
-class MotionTest : public ::testing::Test {
+class MotionTest : public test::EditorTest {
 protected:
-    void SetUp() override {
-        ScreenRows = 24;
-        ScreenColumns = 80;
-        reset_dispatcher();
-        InitStatus();
-    }
-    void TearDown() override { test::reset_editor_state(); }
-
-    void open(int n) {
-        test::open_test_file(numbered(n));
-        FrameCurrentLine(FIRST_TEXT_ROW);
-    }
+    void open(int n) { EditorTest::open(numbered(n)); }
     void run(char letter, int times = 1) {
         for (int i = 0; i < times; ++i) Dispatch(letter);
     }
+    // Counted here, not taken from the editor's line-number cache.
     int line_number() {
         int n = 1;
         for (Line* l = first_line(CurrentFile.text.lines); l != CurrentFile.currentLine; l = next_line(l)) ++n;
         return n;
     }
-    std::string message() {
-        std::string m(MessageBuffer());
-        return m.substr(0, m.find_last_not_of(' ') + 1);
-    }
-    FileView& view() { return CurrentFile.view; }
 };
 
 TEST_F(MotionTest, PagingKeepsTheLineNumberWithoutRecounting) {
@@ -107,8 +89,7 @@ TEST_F(MotionTest, SingleStepsScrollByOneRowAtTheEdges) {
 }
 
 TEST_F(MotionTest, ColumnsSurviveVerticalMotionAndLeftWrapsToThePreviousLineEnd) {
-    test::open_test_file({"0123456789", "ab", "0123456789"});
-    FrameCurrentLine(FIRST_TEXT_ROW);
+    EditorTest::open({"0123456789", "ab", "0123456789"});
     view().cursorColumn = 8;
     run('$');
     EXPECT_EQ(view().cursorColumn, 8) << "the cursor may stand past the end of a short line";

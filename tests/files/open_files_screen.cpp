@@ -117,5 +117,22 @@ TEST(OpenFiles, EditMenu) {
                             s.cursor() == (Pos{2, 3}));
 }
 
+// A file opened while the view is scrolled sideways starts at its first column.
+TEST(OpenFiles, ANewFileStartsAtColumnZero) {
+    QxScreen s({"wide.txt"});
+    s.write_file("wide.txt", std::string(200, 'w') + "\n");
+    ASSERT_TRUE(s.start_editing());
+    s.key(Key::End);
+    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.cursor().col > 0);
+    s.esc("e");
+    s.type("n");
+    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row(0).substr(71, 2) == "  " &&
+                            s.cursor() == (Pos{2, 0}));
+    s.type("x");
+    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "x" && s.cursor() == (Pos{2, 1}));
+    s.esc("n");   // and the wide file keeps its own view
+    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.row(2).find('w') != std::string::npos);
+}
+
 }  // namespace
 }  // namespace qx::test
