@@ -181,15 +181,6 @@ namespace {
 
 constexpr std::string_view EDIT_MENU = "File  New  Menu  + : ";
 
-// The menu line, with the current file's name at the right end of row 0.
-void show_edit_menu(bool push) {
-    if (push) PushPrompt(EDIT_MENU);
-    else ShowPromptLine(PromptTop());
-    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
-    PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
-    MoveTo(static_cast<int32_t>(EDIT_MENU.size()), 0);
-}
-
 // The Edit menu's File entry: an open file is switched to, any other is opened.
 void open_selected_file() {
     char name[SELECTOR_NAME_SIZE];
@@ -213,7 +204,7 @@ void open_selected_file() {
 
 void edit_menu() {
     line_commit();
-    show_edit_menu(true);
+    ShowFileMenu(EDIT_MENU, true);
     for (bool done = false; !done;) {
         switch (ReadMenuKey()) {
         case 'F':
@@ -233,14 +224,14 @@ void edit_menu() {
         case '+':
         case '=':
             next_file();
-            show_edit_menu(false);
+            ShowFileMenu(EDIT_MENU, false);
             break;
         case ENTER:
             done = true;
             break;
         default:
             Beep();
-            show_edit_menu(false);
+            ShowFileMenu(EDIT_MENU, false);
             break;
         }
     }

@@ -91,14 +91,6 @@ bool temporary_file_possible(const char* path) {
     return true;
 }
 
-void show_quit_menu(bool push) {
-    if (push) PushPrompt(QUIT_MENU);
-    else ShowPromptLine(PromptTop());
-    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
-    PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
-    MoveTo(static_cast<int32_t>(QUIT_MENU.size()), 0);
-}
-
 // After the current file was freed: the one left, or one the user picks.
 void switch_to_remaining_file() {
     if (OpenFiles.count == 1) {
@@ -198,7 +190,7 @@ void quit_menu() {
         ShowMessage("No files open");
         return;
     }
-    show_quit_menu(true);
+    ShowFileMenu(QUIT_MENU, true);
     for (bool done = false; !done;) {
         done = true;
         switch (ReadMenuKey()) {
@@ -226,7 +218,7 @@ void quit_menu() {
             break;
         default:
             Beep();
-            show_quit_menu(false);
+            ShowFileMenu(QUIT_MENU, false);
             done = false;
             break;
         }

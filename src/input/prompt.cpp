@@ -9,6 +9,7 @@
 #include "input/macro.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "store/text.h"
 
 namespace qx {
 
@@ -174,6 +175,14 @@ int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_
     EndPromptMode();
     PlaceCursor();
     return length;
+}
+
+void ShowFileMenu(std::string_view menu, bool push) {
+    if (push) PushPrompt(menu);
+    else ShowPromptLine(PromptTop());
+    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
+    PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
+    MoveTo(static_cast<int32_t>(menu.size()), 0);
 }
 
 bool AskYesNo(std::string_view question) {

@@ -20,6 +20,10 @@ int32_t EditLine(char* buffer, int32_t n, int32_t column, int32_t row, bool clea
 int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_column, int32_t edit_row,
                char* buffer, int32_t n);
 
+// A menu about the current file: the menu line, with the file's name at the right
+// end of row 0; push puts it on the prompt stack, otherwise the top is shown again.
+void ShowFileMenu(std::string_view menu, bool push);
+
 // A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the bell.
 bool AskYesNo(std::string_view question);
 // The next key of a one-letter menu, in upper case.

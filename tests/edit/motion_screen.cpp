@@ -5,14 +5,6 @@
 namespace qx::test {
 namespace {
 
-const std::string HINT = "ESC-h for Help";
-
-std::string digits(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + i % 10);
-    return s;
-}
-
 // A line whose every slice of 80 columns differs from the others.
 std::string pattern(int n) {
     std::string s;

@@ -6,8 +6,6 @@
 namespace qx::test {
 namespace {
 
-const std::string HINT = "ESC-h for Help";
-
 // Sends ESC on its own and the rest of a sequence after a pause longer than
 // the terminal's escape delay, so that the editor sees the bytes one by one.
 // Had it not read the ESC yet, the bytes arrive whole: the result is the same.

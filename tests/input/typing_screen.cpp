@@ -5,15 +5,6 @@
 namespace qx::test {
 namespace {
 
-const std::string HINT = "ESC-h for Help";
-
-// n characters "0123456789012...", so that every column shows which it is.
-std::string digits(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + i % 10);
-    return s;
-}
-
 TEST(Typing, LineLimitInInsertAndOverwriteModes) {
     const std::string long_line = digits(381);
     QxScreen s({"f.txt"});

@@ -12,8 +12,6 @@ std::string status_row(int cols, std::initializer_list<std::pair<int, std::strin
     return row;
 }
 
-const std::string HINT = "ESC-h for Help";
-
 TEST(StatusLine, FieldsOnEightyColumnsWithALongName) {
     const std::string name = "abcdefghij0123456789ABCDEFGHIJ";   // 30 characters
     QxScreen s({name});

@@ -53,6 +53,15 @@ private:
     int cols_wanted_, rows_wanted_;
 };
 
+inline const std::string HINT = "ESC-h for Help";
+
+// n characters "0123456789012...", so that every column shows which it is.
+inline std::string digits(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + i % 10);
+    return s;
+}
+
 // Lines "line 1" .. "line n", each ending in LF.
 inline std::string numbered_lines(int n, const std::string& prefix = "line ") {
     std::string text;
