@@ -610,6 +610,15 @@ void TerminalSession::alt(char c) {
 }
 
 void TerminalSession::click(int col, int row, int button, Mod mods) {
+  clicks(col, row, button, mods, 1);
+}
+
+// Both clicks go out in one write so the program sees them together.
+void TerminalSession::double_click(int col, int row, int button, Mod mods) {
+  clicks(col, row, button, mods, 2);
+}
+
+void TerminalSession::clicks(int col, int row, int button, Mod mods, int count) {
   require_started();
   if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
     throw std::out_of_range("click outside the screen");
@@ -618,19 +627,7 @@ void TerminalSession::click(int col, int row, int button, Mod mods) {
   if (!mouse_reporting_) return;
   const VTermModifier m = to_vterm_mod(mods);
   vterm_mouse_move(vt_.get(), row, col, m);
-  vterm_mouse_button(vt_.get(), button, true, m);
-  vterm_mouse_button(vt_.get(), button, false, m);
-  flush_input();
-}
-
-void TerminalSession::double_click(int col, int row, int button, Mod mods) {
-  require_started();
-  if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
-    throw std::out_of_range("click outside the screen");
-  if (!mouse_reporting_) return;
-  const VTermModifier m = to_vterm_mod(mods);
-  vterm_mouse_move(vt_.get(), row, col, m);
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < count; ++i) {
     vterm_mouse_button(vt_.get(), button, true, m);
     vterm_mouse_button(vt_.get(), button, false, m);
   }

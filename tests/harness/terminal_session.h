@@ -244,6 +244,7 @@ class TerminalSession {
   struct Hooks;  // libvterm callbacks
 
   void require_started() const;
+  void clicks(int col, int row, int button, Mod mods, int count);
   void make_terminal(int cols, int rows);
   std::vector<std::string> build_env(const SessionOptions& o) const;
   // Does one round of I/O: writes queued input, waits up to `max_wait` for
