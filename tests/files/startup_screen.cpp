@@ -53,6 +53,14 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
     EXPECT_FALSE(n.file_exists("missing.txt")) << "created only when first written";
     n.type("x");
     QX_ASSERT_SCREEN(n, n.row(0).substr(0, 11) == "missing.txt");
+    n.key(Key::F11);   // its first Update creates it
+    QX_ASSERT_SCREEN(n, n.message80() == "File has been written");
+    EXPECT_EQ(n.read_file("missing.txt"), "x\n");
+
+    QxScreen e({"empty.txt"});
+    e.write_file("empty.txt", "");
+    ASSERT_TRUE(e.start_editing()) << e.dump();
+    QX_EXPECT_SCREEN(e, e.message80() == "1 Chars 1 Lines [Linux]");
 }
 
 TEST(Startup, ALoneFileThatIsNotTextEndsWithStatusEight) {
