@@ -181,7 +181,10 @@ void del_left() {
     std::memmove(buffer().text, buffer().text + col, EDIT_BUFFER_SIZE - col);
     std::memset(buffer().text + EDIT_BUFFER_SIZE - col, ' ', col);
     buffer().length = remaining;
-    CurrentFile.currentLine->length = remaining;
+    // The stored line only ever shrinks here: its record may be shorter than
+    // the edit buffer, which typing has not stored back yet.
+    Line* stored = CurrentFile.currentLine;
+    stored->length = std::min(stored->length, remaining);
     view().cursorColumn = 0;
     line_commit();
     redraw_current_row();

@@ -308,15 +308,17 @@ void NewLine() {
     FrameCurrentLine(view.cursorRow);
 }
 
+void MainLoopStep() {
+    int key = ReadKey();
+    ClearMessage();
+    PendingMessage = 0;
+    if (Mode == MODE_COMMAND) Dispatch(key);
+    else TypeChar(key);
+    UpdateScrollIndicator();
+}
+
 void MainLoop() {
-    for (;;) {
-        int key = ReadKey();
-        ClearMessage();
-        PendingMessage = 0;
-        if (Mode == MODE_COMMAND) Dispatch(key);
-        else TypeChar(key);
-        UpdateScrollIndicator();
-    }
+    for (;;) MainLoopStep();
 }
 
 void toggle_insert() {

@@ -44,6 +44,8 @@ constexpr int32_t command_index(int letter) {
 const Command& command_at(int32_t index);
 
 [[noreturn]] void MainLoop();
+// One turn of the main loop: one key read and acted on.
+void MainLoopStep();
 void Dispatch(int key);
 int MapRepeatedCommand(int32_t index);
 void TypeChar(int c);

@@ -93,6 +93,8 @@ void QueueStartupKey(KeyCode key) {
     if (g_nextQueued + g_queued < STARTUP_QUEUE_SIZE) g_queue[g_nextQueued + g_queued++] = key;
 }
 
+int32_t QueuedKeyCount() { return g_queued; }
+
 KeyCode NormaliseCursesKey(KeyCode key) {
     if (key == KEY_SR) return KEY_SHIFT_UP;
     if (key == KEY_SF) return KEY_SHIFT_DOWN;

@@ -31,6 +31,7 @@ inline constexpr int ENTER = 10;
 
 // Keys queued before the terminal is read (the start-up options).
 void QueueStartupKey(KeyCode key);
+int32_t QueuedKeyCount();
 
 int ReadKey();
 KeyCode ReadRawKey();

@@ -182,10 +182,20 @@ void* allocate(std::size_t size, Attempt attempt) {
 
 }  // namespace
 
-void* valloc(std::size_t size) { return allocate(size, try_allocate); }
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer every block comes straight from the system, so that a
+// use after free or an overrun inside our own chunks is caught too.
+constexpr bool SYSTEM_BLOCKS = true;
+#else
+constexpr bool SYSTEM_BLOCKS = false;
+#endif
+
+void* try_allocate_system(std::size_t size) { return g_system.allocate_aligned(16, size ? size : 1); }
+
+void* valloc(std::size_t size) { return allocate(size, SYSTEM_BLOCKS ? try_allocate_system : try_allocate); }
 
 void* valloc_packed(std::size_t size) {
-    if (size > CHUNK_SIZE - CHUNK_HEADER) return valloc(size);
+    if (SYSTEM_BLOCKS || size > CHUNK_SIZE - CHUNK_HEADER) return valloc(size);
     return allocate(size, try_allocate_packed);
 }
 
@@ -197,6 +207,10 @@ void* valloc_zeroed(std::size_t size) {
 
 void vfree(void* block) {
     if (!block) return;
+    if (SYSTEM_BLOCKS) {
+        g_system.release(block);
+        return;
+    }
     ChunkHeader* chunk = chunk_of(block);
     if (chunk->size_class == LARGE_CLASS) {
         g_bytes_held -= chunk->bytes;
@@ -233,6 +247,7 @@ void release_memory_reserve() {
 bool memory_reserve_held() { return g_reserve != nullptr; }
 
 std::size_t allocator_bytes_held() { return g_bytes_held; }
+bool allocator_uses_chunks() { return !SYSTEM_BLOCKS; }
 
 SystemAllocator system_allocator() { return g_system; }
 void set_system_allocator(SystemAllocator allocator) { g_system = allocator; }

@@ -33,6 +33,10 @@ int64_t memory_in_use();
 // Hands the pages of not yet used chunks back to the system (after a big read).
 void release_spare_memory();
 
+// False in sanitizer builds, where every block comes straight from the system so
+// that the sanitizer sees each one.
+bool allocator_uses_chunks();
+
 // Bytes the allocator holds from the system (for benchmarks and tests).
 std::size_t allocator_bytes_held();
 

@@ -9,6 +9,7 @@
 #include "files/open_files.h"
 #include "store/memory.h"
 #include "store/text.h"
+#include "undo/undo.h"
 
 namespace qx::test {
 
@@ -44,6 +45,7 @@ inline void open_test_file(const std::vector<std::string>& lines, int32_t format
 }
 
 inline void reset_editor_state() {
+    flush_undo();
     save_file_state(OpenFiles.currentIndex);
     close_all_files();
     list_free_all(LineBlockBuffer.lines);
