@@ -90,6 +90,10 @@ void page_up_step(bool exact = true) {
     }
 }
 
+// A step that cannot move ends a counted repetition of its command: a long
+// count would otherwise spin for nothing.
+void stuck() { Iteration = std::max(Iteration, RepeatCount); }
+
 void show_column_message(const char* text) {
     char message[64];
     std::snprintf(message, sizeof message, "%s %d", text, GetLeftColumn());
@@ -106,6 +110,8 @@ void cursor_left() {
     } else if (prev_line(CurrentFile.currentLine)) {
         cursor_up();
         end_of_line();
+    } else {
+        stuck();
     }
     view().lastMotion = MOTION_LEFT;
 }
@@ -117,6 +123,7 @@ void cursor_right() {
         CursorRight();
     } else {
         ShowMessage("Maximum line size reached");
+        stuck();
     }
     view().lastMotion = MOTION_RIGHT;
 }
@@ -126,7 +133,7 @@ void cursor_down() {
     view().lastMotion = MOTION_DOWN;
     Line* from = CurrentFile.currentLine;
     Line* next = next_line(from);
-    if (!next) return;
+    if (!next) return stuck();
     CurrentFile.currentLine = next;
     StepLineNumberCache(from, 1);
     if (view().cursorRow < rows() - 1) {
@@ -145,7 +152,7 @@ void cursor_up() {
     view().lastMotion = MOTION_UP;
     Line* from = CurrentFile.currentLine;
     Line* prev = prev_line(from);
-    if (!prev) return;
+    if (!prev) return stuck();
     CurrentFile.currentLine = prev;
     StepLineNumberCache(from, -1);
     if (view().cursorRow > FIRST_TEXT_ROW) {
