@@ -135,6 +135,19 @@ TEST(Typing, TabsAreExpandedOnReadingAndWhenTyped) {
     EXPECT_FALSE(s.find("?")) << s.dump();
 }
 
+// A TAB beyond the reach of expansion (at column 250 and on, with a tab stop of 4)
+// stays a TAB in the text and is shown as "?".
+TEST(Typing, AnUnexpandedTabShowsAsQuestionMark) {
+    QxScreen s({"f.txt"});
+    s.write_file("f.txt", std::string(260, 'x') + "\tend\n");
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    s.key(Key::End);
+    QX_ASSERT_SCREEN(s, s.row_trimmed(2).ends_with("xx?end") && s.row(0).substr(71, 2) == "<-");
+    s.esc("s");
+    ASSERT_TRUE(s.wait_for_panel()) << s.dump();
+    EXPECT_EQ(s.row_trimmed(4), "Size:            265 Chars, 1 Lines") << "the TAB is one character";
+}
+
 TEST(Typing, TheViewFollowsTheCursorPastTheRightEdge) {
     QxScreen s;
     ASSERT_TRUE(s.start_editing()) << s.dump();
