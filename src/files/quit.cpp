@@ -176,10 +176,7 @@ void update_file() { update_current_file(); }
 
 bool confirm_discard() {
     if (!file_is_modified()) return true;
-    ShowPromptLine("File has been modified: Are you sure ? (y or n) : ");
-    int key = std::toupper(ReadKey());
-    if (key == 'Y') return true;
-    if (key != 'N') Beep();
+    if (AskYesNo("File has been modified: Are you sure ? (y or n) : ")) return true;
     ShowMessage("File has been retained");
     return false;
 }

@@ -343,8 +343,6 @@ void set_overwrite() {
 
 void again_command() {}
 
-void command_not_built() { UpdateStatus(true, MSG_UNKNOWN_COMMAND, TypingMode); }
-
 void select_line() {
     line_commit();
     FrameCurrentLine(FIRST_TEXT_ROW);

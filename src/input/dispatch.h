@@ -58,9 +58,6 @@ void again_command();       // a
 void select_line();         // z
 void mouse_event();         // _
 
-// The answer to a letter whose command is not available.
-void command_not_built();
-
 // Resets the dispatcher's state at start-up.
 void reset_dispatcher();
 

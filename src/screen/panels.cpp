@@ -100,9 +100,6 @@ std::string size_row(const char* label, const FileText& text) {
 
 }  // namespace
 
-std::string_view help_line(int index) { return HELP_LINES.at(index); }
-std::string_view about_line(int index) { return ABOUT_LINES.at(index); }
-
 void OpenPanel(std::string_view suffix) {
     BeginPromptMode();
     std::string title = std::string(VERSION_TEXT) + std::string(suffix);

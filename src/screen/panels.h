@@ -19,7 +19,4 @@ void ShowStatus();    // s
 void ShowInfo();      // i
 void ViewScreen();    // v
 
-std::string_view help_line(int index);
-std::string_view about_line(int index);
-
 }  // namespace qx
