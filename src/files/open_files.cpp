@@ -163,7 +163,7 @@ void open_file(const char* path) {
 }
 
 void close_all_files() {
-    LineEditBuffer.length = 0;
+    line_abandon();
     while (EditFile* f = first_open_file()) {
         list_free_all(f->text.lines);
         int32_t status = 0;

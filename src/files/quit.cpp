@@ -225,7 +225,7 @@ void quit_menu() {
 }
 
 void free_file(Line* first, bool remove) {
-    LineEditBuffer.length = 0;
+    line_abandon();
     for (Line* line = first; line;) {
         Line* next = next_line(line);
         free_line(line);

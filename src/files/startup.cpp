@@ -110,7 +110,7 @@ bool LastStartupArgument() { return g_lastArgument; }
 
 void reset_editor_globals() {
     CurrentFile = CurrentFileState{};
-    LineEditBuffer.length = 0;
+    line_abandon();
     LineBlockBuffer = FileText{};
     SingleLineBuffer = FileText{};
     Options = DEFAULT_OPTIONS;

@@ -19,7 +19,8 @@ EditFile* open_file_at(int32_t index) {
 }
 
 void line_load() {
-    if (LineEditBuffer.length != 0) return;
+    if (LineEditBuffer.loaded) return;
+    LineEditBuffer.loaded = true;
     std::memset(LineEditBuffer.text, ' ', EDIT_BUFFER_SIZE);
     const Line* line = CurrentFile.currentLine;
     int32_t length = std::min(line->length, EDIT_BUFFER_SIZE);
@@ -28,7 +29,7 @@ void line_load() {
 }
 
 void line_commit() {
-    if (LineEditBuffer.length == 0) return;
+    if (!LineEditBuffer.loaded) return;
     int32_t length = std::min(LineEditBuffer.length, MAX_LINE);
     Line* line = CurrentFile.currentLine;
     if (length > line->length) {
@@ -47,7 +48,12 @@ void line_commit() {
         line->length = length;
         std::memcpy(line->text(), LineEditBuffer.text, length);
     }
+    line_abandon();
+}
+
+void line_abandon() {
     LineEditBuffer.length = 0;
+    LineEditBuffer.loaded = false;
 }
 
 uint32_t line_checksum(const char* text, int32_t length) {

@@ -68,10 +68,12 @@ struct OpenFileList {
     int32_t count;          // kept beside the list's own count
 };
 
-// The working copy of the current line; blank beyond its length, loaded while length > 0.
+// The working copy of the current line; blank beyond its length. Loaded is kept
+// apart from the length: a line edited down to nothing must still be stored back.
 struct LineEditBufferState {
     int32_t length;
     char text[EDIT_BUFFER_SIZE];
+    bool loaded;
 };
 
 extern CurrentFileState CurrentFile;
@@ -86,6 +88,8 @@ EditFile* open_file_at(int32_t index);
 
 void line_load();
 void line_commit();
+// Drops the working copy without storing it (the line it came from is going away).
+void line_abandon();
 
 // Characters (each line end counts 1 for 'u', 2 otherwise; +16 more per line in
 // memory mode), lines and checksum of a text.

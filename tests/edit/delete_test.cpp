@@ -88,6 +88,16 @@ TEST_F(DeleteTest, DelLeftAndDelRight) {
     EXPECT_EQ(text(), (Lines{"", "keep"})) << "an empty line has nothing to delete";
 }
 
+// A line edited down to nothing is still stored back: nothing deleted returns.
+TEST_F(DeleteTest, ALineRubbedOutToNothingStaysEmpty) {
+    open({"hello world", "line 1"}, 0, 5);
+    command("k#####");
+    EXPECT_EQ(text(), (Lines{"", "line 1"}));
+    type("new text");
+    command("$");
+    EXPECT_EQ(text(), (Lines{"new text", "line 1"}));
+}
+
 TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     open({"one", "two", "three", "four", "five"}, 1, 2);
     command("3");
