@@ -7,6 +7,7 @@
 
 #include "buffers/line_buffer.h"
 #include "files/open_files.h"
+#include "screen/status.h"
 #include "store/memory.h"
 #include "store/text.h"
 #include "undo/undo.h"
@@ -41,6 +42,7 @@ inline void open_test_file(const std::vector<std::string>& lines, int32_t format
     CurrentFile.view.cursorRow = 2;
     CurrentFile.named = 1;
     std::strncpy(CurrentFile.name, name, MAX_NAME);
+    ResetLineNumberCache();
     save_file_state(OpenFiles.currentIndex);
 }
 
