@@ -1,7 +1,5 @@
 #include "files/open_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,6 +22,7 @@
 namespace qx {
 
 int32_t OpenResult = 0;
+int32_t OpenError = 0;
 
 namespace {
 
@@ -31,15 +30,6 @@ void copy_name(char* destination, std::string_view name) {
     std::size_t n = std::min<std::size_t>(name.size(), MAX_NAME);
     std::memcpy(destination, name.data(), n);
     destination[n] = '\0';
-}
-
-bool readable_file(const char* path) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    return ok;
 }
 
 void load_file(int32_t previous) {
@@ -144,9 +134,14 @@ void make_new_empty_file() {
 void open_file(const char* path) {
     OpenResult = MSG_SUCCESS;
     int32_t previous = OpenFiles.currentIndex;
-    if (path && !readable_file(path)) {
-        OpenResult = MSG_CANNOT_OPEN;
-        return;
+    OpenError = 0;
+    if (path) {
+        int fd = open_regular_file(path, OpenError);
+        if (fd < 0) {
+            OpenResult = MSG_CANNOT_OPEN;
+            return;
+        }
+        ::close(fd);
     }
     auto* record = valloc_record<EditFile>();
     record->named = path ? 1 : 0;
@@ -197,7 +192,8 @@ void open_selected_file() {
     open_file(name);
     if (OpenResult == MSG_SUCCESS) return;
     ViewScreen();
-    if (OpenResult == MSG_CANNOT_OPEN) PendingMessage = OpenResult;   // shown when the menu closes
+    // Shown when the menu closes.
+    if (OpenResult == MSG_CANNOT_OPEN) SetPendingText(cannot_open_text(OpenError));
 }
 
 }  // namespace

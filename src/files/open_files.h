@@ -9,6 +9,7 @@ namespace qx {
 inline constexpr std::string_view UNNAMED_FILE = "Unnamed File";
 
 extern int32_t OpenResult;   // MessageId of the last open_file: 0, 3 or 8
+extern int32_t OpenError;    // with 3: why its path could not be opened (open_regular_file)
 
 void save_file_state(int32_t index);
 void load_file_state(int32_t index);

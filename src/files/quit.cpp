@@ -1,10 +1,8 @@
 #include "files/quit.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -83,9 +81,9 @@ bool update_current_file() {
 
 // Whether a temporary file can be made beside path, as every write needs one.
 bool temporary_file_possible(const char* path) {
-    std::string temp = temporary_name(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return errno == EEXIST;   // a leftover there is replaced by the write
+    std::string temp;
+    int fd = create_temporary_file(path, temp);
+    if (fd < 0) return false;
     ::close(fd);
     ::unlink(temp.c_str());
     return true;

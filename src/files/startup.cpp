@@ -1,5 +1,6 @@
 #include "files/startup.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "screen/status.h"
 #include "store/memory.h"
 #include "store/text.h"
+#include "store/text_file.h"
 #include "undo/undo.h"
 
 namespace qx {
@@ -87,13 +89,18 @@ void open_command_line_files(const CommandLine& line) {
         std::string path(name.size() > static_cast<std::size_t>(MAX_NAME) ? "Filename-too-large.txt" : name);
         g_lastArgument = count == 1;
         open_file(path.c_str());
-        if (OpenResult == MSG_CANNOT_OPEN) {
-            open_file(nullptr);
-            std::strncpy(CurrentFile.name, path.c_str(), MAX_NAME);
-            std::strncpy(OpenFiles.current->name, path.c_str(), MAX_NAME);
-            CurrentFile.named = OpenFiles.current->named = 1;
-            SetPendingText("New File: " + shorten_left(path, 28));
+        if (OpenResult != MSG_CANNOT_OPEN) continue;
+        // Only a name that does not exist is a new file: one that exists but cannot be
+        // read is reported, so that no Update replaces it with an empty text.
+        if (OpenError != ENOENT) {
+            SetPendingText(cannot_open_text(OpenError));
+            continue;
         }
+        open_file(nullptr);
+        std::strncpy(CurrentFile.name, path.c_str(), MAX_NAME);
+        std::strncpy(OpenFiles.current->name, path.c_str(), MAX_NAME);
+        CurrentFile.named = OpenFiles.current->named = 1;
+        SetPendingText("New File: " + shorten_left(path, 28));
     }
     if (OpenFiles.count == 0) open_file(nullptr);
     if (line.fileCount > 1) {

@@ -147,6 +147,25 @@ std::string write_target(const char* path) {
     return path;
 }
 
+// The replacement keeps the old file's owner, group and mode; a file that did not
+// exist gets the mode any new file would get.
+bool take_attributes(int fd, const struct stat* old) {
+    if (!old) {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return ::fchmod(fd, 0666 & ~mask) == 0;
+    }
+    // Only root may give a file away (EPERM), and ids this user namespace does not map
+    // cannot be set (EINVAL); the file then keeps at least its group where it can.
+    // The owner comes first: changing it may clear the set-id bits.
+    auto refused = [] { return errno == EPERM || errno == EINVAL; };
+    if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+        if (!refused()) return false;
+        if (::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0 && !refused()) return false;
+    }
+    return ::fchmod(fd, old->st_mode & 07777) == 0;
+}
+
 // The directory entry of a replaced file reaches the disk too.
 void sync_directory(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -198,21 +217,59 @@ int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
     return out;
 }
 
+int open_regular_file(const char* path, int32_t& why) {
+    // Without O_NONBLOCK a FIFO would wait here for a writer, a serial line for carrier.
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        why = errno;
+        return -1;
+    }
+    struct stat st;
+    int flags = 0;
+    if (::fstat(fd, &st) != 0) why = errno;
+    else if (S_ISDIR(st.st_mode)) why = EISDIR;
+    else if (!S_ISREG(st.st_mode)) why = NOT_REGULAR_FILE;
+    else if ((flags = ::fcntl(fd, F_GETFL)) < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) why = errno;
+    else {
+        why = 0;
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+std::string cannot_open_text(int32_t why) {
+    if (why == ENOENT) return std::string(message_text(MSG_CANNOT_OPEN));
+    return std::string("Could not open: ") + (why == NOT_REGULAR_FILE ? "Not a regular file" : std::strerror(why));
+}
+
 std::string temporary_name(std::string_view path) {
-    std::string temp(path);
-    if (temp.empty()) return "~";
-    temp.back() = temp.back() == '~' ? '#' : '~';
+    constexpr std::string_view SUFFIX = ".qx-XXXXXX";
+    std::size_t slash = path.rfind('/');
+    std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    // A long name is cut so that the hidden name still fits a directory entry.
+    std::string_view base = path.substr(start, NAME_MAX - 1 - SUFFIX.size());
+    std::string temp(path.substr(0, start));
+    temp += '.';
+    temp += base;
+    temp += SUFFIX;
     return temp;
+}
+
+int create_temporary_file(std::string_view path, std::string& name) {
+    name = temporary_name(path);
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) name.clear();
+    return fd;
 }
 
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
                        uint32_t& checksum, int32_t& format) {
     format = 'u';
     chars = lines = checksum = 0;
-    FileHandle file(::open(path, O_RDONLY | O_CLOEXEC));
+    int32_t why = 0;
+    FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
-    struct stat st;
-    if (::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode)) return MSG_CANNOT_OPEN;
 
     auto reader = std::make_unique<PieceReader>(file.get());
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
@@ -264,20 +321,18 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
         PlaceCursor();
         if (key != 'y' && key != 'Y') return MSG_CANNOT_OPEN;
     }
-    if (exists && S_ISDIR(existing.st_mode)) return MSG_CANNOT_OPEN;
+    // Only a regular file is replaced: a directory, FIFO or device stays what it is.
+    if (exists && !S_ISREG(existing.st_mode)) return MSG_CANNOT_OPEN;
 
-    // Whatever stands at the temporary name goes first; the exclusive creation then
-    // guarantees that no other file or link there is written through.
-    std::string temp = temporary_name(target);
-    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) return MSG_CANNOT_OPEN;
-    FileHandle file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                           exists ? 0600 : 0666));
+    // The temporary file is new and ours alone, so it is the only thing ever removed.
+    std::string temp;
+    FileHandle file(create_temporary_file(target, temp));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
     auto fail = [&] {
         ::unlink(temp.c_str());
         return MSG_CANNOT_OPEN;
     };
-    if (exists && ::fchmod(file.get(), existing.st_mode & 07777) != 0) return fail();
+    if (!take_attributes(file.get(), exists ? &existing : nullptr)) return fail();
 
     uint32_t c = 0, l = 0, sum = 0;
     const char* line_end = format == 'u' ? "\n" : "\r\n";

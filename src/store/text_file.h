@@ -26,7 +26,23 @@ int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
 int32_t next_tab_stop(int32_t column, int32_t tabstop);
 
-// The temporary name a write goes through before it replaces path.
+// Why a path cannot be read: an errno value, or NOT_REGULAR_FILE for a FIFO, device
+// or socket, which could block or never end.
+inline constexpr int32_t NOT_REGULAR_FILE = -1;
+
+// Opens a regular file (or a link to one) for reading without ever waiting. Returns
+// the descriptor, or -1 with the reason in why.
+int open_regular_file(const char* path, int32_t& why);
+
+// What row 0 says when a name could not be opened for the reason why.
+std::string cannot_open_text(int32_t why);
+
+// The pattern of the temporary names beside path: hidden, in path's directory, its
+// last six characters (XXXXXX) replaced by a random part on creation.
 std::string temporary_name(std::string_view path);
+
+// Creates a new, empty temporary file beside path with mode 0600 under a name no
+// other file has. Returns the descriptor (-1 on failure) and the name in name.
+int create_temporary_file(std::string_view path, std::string& name);
 
 }  // namespace qx

@@ -1,3 +1,8 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <utility>
+
 #include "support/qx_screen.h"
 
 namespace qx::test {
@@ -61,6 +66,30 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
     e.write_file("empty.txt", "");
     ASSERT_TRUE(e.start_editing()) << e.dump();
     QX_EXPECT_SCREEN(e, e.message80() == "1 Chars 1 Lines [Linux]");
+}
+
+// A name that exists but cannot be read says why and opens nothing, at start-up and
+// from the Edit menu; a FIFO without a writer is not waited on, so the editor quits.
+TEST(Startup, NamesThatCannotBeReadAreReportedNotMadeNew) {
+    for (auto [name, message] : {std::pair{"dir", "Could not open: Is a directory"},
+                                 std::pair{"pipe", "Could not open: Not a regular file"}}) {
+        QxScreen s({name});
+        std::filesystem::create_directory(s.path("dir"));
+        ASSERT_EQ(::mkfifo(s.path("pipe").c_str(), 0600), 0);
+        ASSERT_TRUE(s.start_editing()) << name << s.dump();
+        QX_EXPECT_SCREEN(s, s.message80() == message);
+        s.esc("e");
+        QX_ASSERT_SCREEN(s, s.row_trimmed(0).ends_with(" Unnamed File"));
+        s.type("F");
+        QX_ASSERT_SCREEN(s, s.find("Select/Type Filename to Open") && s.cursor() == (Pos{5, 2}));
+        s.type("pipe");
+        s.key(Key::Enter);
+        QX_ASSERT_SCREEN(s, s.message80() == "Could not open: Not a regular file" &&
+                                s.row(0).starts_with("Unnamed File "));
+        s.esc("qq");
+        ASSERT_TRUE(s.wait_exit()) << s.dump();
+        EXPECT_EQ(s.exit_status(), 0);
+    }
 }
 
 TEST(Startup, ALoneFileThatIsNotTextEndsWithStatusEight) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <climits>
 
 #include <filesystem>
 
@@ -33,11 +37,13 @@ protected:
         Options = DEFAULT_OPTIONS;
     }
 
+    // A name in the test's directory, or an absolute path.
     int32_t read(const std::string& name) {
         list_free_all(CurrentFile.text.lines);
         FileText& t = CurrentFile.text;
         t.format = 0;
-        return read_text_file(dir.file(name).c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format);
+        std::string path = name.starts_with('/') ? name : dir.file(name);
+        return read_text_file(path.c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format);
     }
     int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1) {
         uint32_t c = 0, l = 0, s = 0;
@@ -126,9 +132,58 @@ TEST_F(TextFileTest, NonTextBytesEndTheReadWithResultEight) {
     dir.write("nul", std::string("ab\0cd\nef\n", 9));
     EXPECT_EQ(read("nul"), 0);
     EXPECT_EQ(lines(), (Lines{"ab", "ef"})) << "an embedded NUL ends the line's text";
-    EXPECT_EQ(read("no-such-file"), MSG_CANNOT_OPEN);
+}
+
+// Only regular files are read; anything else is refused at once with its reason.
+// A FIFO without a writer must not hold the open, nor /dev/zero the reading: the
+// alarm ends a test that hangs.
+TEST_F(TextFileTest, WhatIsNotARegularFileIsRefusedAtOnce) {
+    dir.write("plain.txt", "x\n");
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
     std::filesystem::create_directory(dir.file("subdir"));
-    EXPECT_EQ(read("subdir"), MSG_CANNOT_OPEN);
+    struct Case {
+        std::string name;
+        int32_t why;
+        std::string text;
+    };
+    std::vector<Case> cases = {
+        {"pipe", NOT_REGULAR_FILE, "Could not open: Not a regular file"},
+        {"/dev/zero", NOT_REGULAR_FILE, "Could not open: Not a regular file"},
+        {"subdir", EISDIR, "Could not open: Is a directory"},
+        {"plain.txt/x", ENOTDIR, "Could not open: Not a directory"},
+        {"no-such-file", ENOENT, "Could not open requested file"},
+    };
+    // Permission bits do not stop root, so this case only runs for other users.
+    if (geteuid() != 0) {
+        dir.write("secret.txt", "x\n");
+        ::chmod(dir.file("secret.txt").c_str(), 0);
+        cases.push_back({"secret.txt", EACCES, "Could not open: Permission denied"});
+    }
+    alarm(10);
+    for (const Case& c : cases) {
+        std::string path = c.name.starts_with('/') ? c.name : dir.file(c.name);
+        int32_t why = 0;
+        EXPECT_EQ(open_regular_file(path.c_str(), why), -1) << c.name;
+        EXPECT_EQ(why, c.why) << c.name;
+        EXPECT_EQ(cannot_open_text(why), c.text);
+        EXPECT_EQ(read(c.name), MSG_CANNOT_OPEN) << c.name;
+        EXPECT_TRUE(lines().empty()) << c.name;
+    }
+    alarm(0);
+
+    // A regular file is handed over for ordinary, blocking reads.
+    int32_t why = -2;
+    int fd = open_regular_file(dir.file("plain.txt").c_str(), why);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(why, 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+    ::close(fd);
+
+    // Nor is anything but a regular file replaced by writing.
+    test::fill_text(CurrentFile.text.lines, {"text"});
+    EXPECT_EQ(write("pipe", 'u'), MSG_CANNOT_OPEN);
+    struct stat st;
+    EXPECT_TRUE(::stat(dir.file("pipe").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 TEST_F(TextFileTest, TabsExpandOnInputAndBlanksCompressOnOutput) {
@@ -177,13 +232,50 @@ TEST_F(TextFileTest, RewritingKeepsPermissionsAndLeavesNoTemporaryFile) {
     ASSERT_EQ(write("notes.txt", 'u'), 0);
     EXPECT_EQ(dir.read("notes.txt"), "new\n");
     EXPECT_EQ(dir.mode("notes.txt"), 0600u);
-    EXPECT_FALSE(dir.exists("notes.tx~"));
     EXPECT_EQ(dir.entry_count(), 1u);
 
-    // A name ending in '~' is written through another temporary name.
-    ASSERT_EQ(write("backup~", 'u'), 0);
-    EXPECT_EQ(dir.read("backup~"), "new\n");
-    EXPECT_EQ(dir.entry_count(), 2u);
+    // A new file gets the mode any new file gets; files of similar names stay.
+    dir.write("a.txt#", "autosave\n");
+    ASSERT_EQ(write("a.txt~", 'u'), 0);
+    EXPECT_EQ(dir.read("a.txt~"), "new\n");
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(dir.mode("a.txt~"), 0666u & ~mask);
+    EXPECT_EQ(dir.read("a.txt#"), "autosave\n");
+    EXPECT_EQ(dir.entry_count(), 3u);
+}
+
+TEST(TemporaryFile, IsNewHiddenBesideTheTargetAndRandomlyNamed) {
+    test::TempDir dir;
+    std::string first, second, third;
+    int a = create_temporary_file(dir.file("notes.txt"), first);
+    int b = create_temporary_file(dir.file("notes.txt"), second);
+    // A name as long as a directory entry allows still leaves room for the random part.
+    int c = create_temporary_file(dir.file(std::string(NAME_MAX, 'n')), third);
+    EXPECT_TRUE(first.starts_with(dir.path() + "/.notes.txt.")) << first;
+    EXPECT_NE(first, second);
+    EXPECT_EQ(dir.mode(first.substr(dir.path().size() + 1)), 0600u);
+    EXPECT_GE(c, 0);
+    EXPECT_EQ(dir.entry_count(), 3u);
+    for (int fd : {a, b, c})
+        if (fd >= 0) ::close(fd);
+}
+
+// Root rewriting another user's file, here through a link to it.
+TEST_F(TextFileTest, RewritingKeepsTheOwnerAndGroup) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    dir.write("theirs.txt", "old\n");
+    if (::chown(dir.file("theirs.txt").c_str(), 12345, 12345) != 0) GTEST_SKIP() << "uid 12345 is not usable here";
+    ::chmod(dir.file("theirs.txt").c_str(), 0600);
+    ASSERT_EQ(::symlink("theirs.txt", dir.file("link.txt").c_str()), 0);
+    test::fill_text(CurrentFile.text.lines, {"new"});
+    ASSERT_EQ(write("link.txt", 'u'), 0);
+    struct stat st;
+    ASSERT_EQ(::stat(dir.file("theirs.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 12345u);
+    EXPECT_EQ(st.st_gid, 12345u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(dir.read("theirs.txt"), "new\n");
 }
 
 TEST_F(TextFileTest, OverwriteIsAskedUnlessConfirmationIsSkipped) {
@@ -197,13 +289,14 @@ TEST_F(TextFileTest, OverwriteIsAskedUnlessConfirmationIsSkipped) {
     EXPECT_EQ(dir.read("keep.txt"), "other\n");
 }
 
-TEST_F(TextFileTest, LinksAtTheTargetAndTheTemporaryNameAreNotBroken) {
+TEST_F(TextFileTest, LinksAtAndBesideTheTargetAreNotBroken) {
     test::TempDir elsewhere;
     elsewhere.write("victim", "untouched\n");
     ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), dir.file("notes.tx~").c_str()), 0);
     test::fill_text(CurrentFile.text.lines, {"text"});
     ASSERT_EQ(write("notes.txt", 'u'), 0);
-    EXPECT_EQ(elsewhere.read("victim"), "untouched\n") << "a link at the temporary name is not followed";
+    EXPECT_EQ(elsewhere.read("victim"), "untouched\n") << "a link beside the target is not followed";
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("notes.tx~"))) << "nor removed";
     EXPECT_EQ(dir.read("notes.txt"), "text\n");
 
     elsewhere.write("real.txt", "before\n");
