@@ -25,6 +25,7 @@ int32_t TypingMode = MODE_INSERT;
 int32_t RepeatCount = 0;
 int32_t Iteration = 0;
 int CurrentCommandKey = 0;
+bool StopRepeating = false;
 CommandMemory AgainCommand{0, 1, 'I'};
 CommandMemory PreviousCommand{0, 1, 'I'};
 
@@ -34,6 +35,7 @@ constexpr int32_t COUNT_TEXT_SIZE = 8;
 char g_countText[COUNT_TEXT_SIZE];
 int32_t g_countLength = 0;
 int32_t g_rememberedIndent = 0;   // of the last line that had text, for auto-indent
+bool g_repeating = false;
 
 // Letters whose handler comes with a later part of the editor have none yet.
 constexpr CommandHandler handler_of(char letter) {
@@ -115,9 +117,9 @@ bool collect_count(int key) {
 
 int32_t count_value() {
     if (g_countText[0] == '*') return 32000;
-    int32_t value = 0;
+    int64_t value = 0;   // eight digits at most: always fits the count
     for (int32_t i = 0; i < g_countLength; ++i) value = value * 10 + (g_countText[i] - '0');
-    return value;
+    return static_cast<int32_t>(value);
 }
 
 int32_t buffer_indent() {
@@ -132,12 +134,15 @@ int32_t buffer_indent() {
 
 const Command& command_at(int32_t index) { return COMMAND_TABLE[index]; }
 
+bool RepetitionRunning() { return g_repeating; }
+
 void reset_dispatcher() {
     Mode = TypingMode = MODE_INSERT;
     RepeatCount = Iteration = 0;
     AgainCommand = PreviousCommand = {0, 1, 'I'};
     g_countLength = 0;
     g_rememberedIndent = 0;
+    g_repeating = StopRepeating = false;
 }
 
 int MapRepeatedCommand(int32_t index) {
@@ -193,13 +198,18 @@ void Dispatch(int key) {
         return;
     }
     const Command& cmd = COMMAND_TABLE[index];
+    // A long repetition keeps an ear on the terminal, so that ESC can end it.
+    StopRepeating = false;
+    g_repeating = RepeatCount > 1;
     Iteration = 1;
     for (;;) {
         cmd.handler();
         int32_t i = Iteration;
         Iteration = i + 1;
-        if (i >= RepeatCount) break;
+        if (i >= RepeatCount || StopRepeating) break;
+        if (g_repeating && EscapeTypedAhead()) break;
     }
+    g_repeating = StopRepeating = false;
     if (!cmd.keepsUndo) flush_undo();
     if (cmd.again && !MacroRecording() && !MacroPlaying()) AgainCommand = {index, RepeatCount, letter};
     PreviousCommand = {index, RepeatCount, letter};
@@ -215,8 +225,8 @@ void TypeChar(int c) {
         return;
     }
     if (c == '\t' && Options.inputTranslation) {
-        int32_t w = tab_width(), x = view.cursorColumn;
-        for (int32_t n = (x / w + 1) * w - x; n > 0; --n) TypeChar(' ');
+        int64_t w = tab_width(), x = view.cursorColumn;
+        for (int64_t n = (x / w + 1) * w - x; n > 0; --n) TypeChar(' ');
         return;
     }
     if (Mode == MODE_OVERWRITE) {
@@ -364,7 +374,7 @@ void mouse_event() {
     CurrentFile.currentLine =
         walk_lines(CurrentFile.text.lines, CurrentFile.view.topLine, '+', y - FIRST_TEXT_ROW, &walked);
     CurrentFile.view.cursorRow = FIRST_TEXT_ROW + walked;
-    CurrentFile.view.cursorColumn = GetLeftColumn() + x;
+    CurrentFile.view.cursorColumn = std::min(GetLeftColumn() + x, VIRTUAL_WIDTH - 1);
     PlaceCursor();
 }
 

@@ -13,6 +13,11 @@ extern int32_t TypingMode;   // insert or overwrite: what the user chose
 extern int32_t RepeatCount;  // 0 between commands
 extern int32_t Iteration;    // 1-based repetition of the running handler
 extern int CurrentCommandKey;   // the key that started the command, before Again replaced it
+// Set by whatever sees the user's ESC during a counted repetition: the dispatcher
+// then runs no further repetitions.
+extern bool StopRepeating;
+// True while the dispatcher repeats a command with a count above 1.
+bool RepetitionRunning();
 
 struct CommandMemory {
     int32_t index;

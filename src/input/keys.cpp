@@ -3,6 +3,7 @@
 #include <curses.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -62,6 +63,11 @@ KeyCode g_queue[STARTUP_QUEUE_SIZE];
 int32_t g_queued = 0;
 int32_t g_nextQueued = 0;
 
+KeyCode g_pending[PENDING_KEY_SIZE];
+int32_t g_pendingCount = 0;
+bool g_fromTerminal = false;   // the last raw key was typed, not queued or played
+std::chrono::steady_clock::time_point g_lastLook{};
+
 int command(int letter) {
     Mode = MODE_COMMAND;
     return letter;
@@ -75,6 +81,13 @@ int refused() {
 // A terminal resize is not a key: the window keeps the start-up geometry and the
 // terminal is repainted from it.
 KeyCode read_terminal() {
+    g_fromTerminal = true;
+    if (g_pendingCount > 0) {
+        KeyCode key = g_pending[0];
+        std::memmove(g_pending, g_pending + 1, --g_pendingCount * sizeof(KeyCode));
+        return key;
+    }
+    if (!ScreenStarted()) return ENTER;
     for (int failures = 0;;) {
         int key = wgetch(stdscr);
         if (key == KEY_RESIZE) {
@@ -94,6 +107,10 @@ void QueueStartupKey(KeyCode key) {
 }
 
 int32_t QueuedKeyCount() { return g_queued; }
+
+void QueuePendingKey(KeyCode key) {
+    if (g_pendingCount < PENDING_KEY_SIZE) g_pending[g_pendingCount++] = key;
+}
 
 KeyCode NormaliseCursesKey(KeyCode key) {
     if (key == KEY_SR) return KEY_SHIFT_UP;
@@ -119,14 +136,16 @@ KeyCode NormaliseCursesKey(KeyCode key) {
 }
 
 KeyCode ReadRawKey() {
+    g_fromTerminal = false;
     if (g_queued > 0) {
         --g_queued;
         KeyCode key = g_queue[g_nextQueued++];
         if (g_queued == 0) g_nextQueued = 0;
         return key;
     }
-    if (!ScreenStarted()) return ENTER;   // nothing to read from: Enter answers whatever was asked
-    RefreshScreen();
+    // Nothing to read from: Enter answers whatever was asked.
+    if (!ScreenStarted() && g_pendingCount == 0) return ENTER;
+    if (ScreenStarted()) RefreshScreen();
     switch (MacroState.state) {
     case MACRO_IDLE:
         return read_terminal();
@@ -249,16 +268,52 @@ int DecodeKey(KeyCode key) {
     return MapSpecialKey(key);
 }
 
-int ReadKey() {
-    int key = DecodeKey(ReadRawKey());
+namespace {
+
+int filter_key(int key) {
     if (key >= 32 && key <= 126) return key;
     if (key != '\t' && key != '\n') Mode = MODE_COMMAND;
     return key & 0xFF;
 }
 
+}  // namespace
+
+int ReadKey() { return filter_key(DecodeKey(ReadRawKey())); }
+
+int ReadPanelKey() {
+    if (StopRepeating) return ENTER;
+    KeyCode raw = ReadRawKey();
+    if (raw == ESC && g_fromTerminal && RepetitionRunning()) {
+        StopRepeating = true;
+        return ENTER;
+    }
+    return filter_key(DecodeKey(raw));
+}
+
+bool EscapeTypedAhead() {
+    if (!ScreenStarted()) return false;
+    auto now = std::chrono::steady_clock::now();
+    if (now - g_lastLook < std::chrono::milliseconds(100)) return false;
+    g_lastLook = now;
+    RefreshScreen();   // what the repetition drew so far, and the copy a resize needs
+    nodelay(stdscr, TRUE);
+    bool escape = false;
+    while (!escape && g_pendingCount < PENDING_KEY_SIZE) {
+        int key = wgetch(stdscr);
+        if (key == ERR) break;
+        if (key == KEY_RESIZE) RepaintScreen();
+        else if (key == ESC) escape = true;
+        else g_pending[g_pendingCount++] = NormaliseCursesKey(key);
+    }
+    nodelay(stdscr, FALSE);
+    return escape;
+}
+
 MouseEvent ReadMouseEvent(int32_t& col, int32_t& row) {
     MEVENT event;
     if (getmouse(&event) != OK) return MouseEvent::Ignored;
+    // Curses passes on whatever the terminal reported, negative or past the end.
+    if (event.x < 0 || event.x >= ScreenColumns || event.y < 0 || event.y >= ScreenRows) return MouseEvent::Ignored;
     col = event.x;
     row = event.y;
     if (event.bstate & BUTTON1_DOUBLE_CLICKED) return MouseEvent::DoubleClick;
@@ -272,7 +327,7 @@ MouseEvent ReadMouseEvent(int32_t& col, int32_t& row) {
 }
 
 void WaitForEnter() {
-    while (ReadKey() != ENTER) Beep();
+    while (ReadPanelKey() != ENTER) Beep();
 }
 
 }  // namespace qx

@@ -26,12 +26,16 @@ inline constexpr KeyCode CODE_ENTER = 343, CODE_B2 = 350, CODE_END = 360, CODE_F
 inline constexpr KeyCode CODE_SELECT = 385, CODE_SLEFT = 393, CODE_SRIGHT = 402, CODE_MOUSE = 409;
 
 inline constexpr int32_t STARTUP_QUEUE_SIZE = 32;
+inline constexpr int32_t PENDING_KEY_SIZE = 32;
 inline constexpr int ESC = 27;
 inline constexpr int ENTER = 10;
 
 // Keys queued before the terminal is read (the start-up options).
 void QueueStartupKey(KeyCode key);
 int32_t QueuedKeyCount();
+// Keys typed ahead of their turn: read from the terminal early, they are served
+// before the terminal is read again.
+void QueuePendingKey(KeyCode key);
 
 int ReadKey();
 KeyCode ReadRawKey();
@@ -40,9 +44,16 @@ int DecodeKey(KeyCode key);
 int MapControlKey(KeyCode key);
 int MapSpecialKey(KeyCode key);
 void WaitForEnter();
+// The key a panel or menu waits for. While a counted command repeats, an ESC typed
+// at the terminal ends the repetition (StopRepeating) and answers as Enter.
+int ReadPanelKey();
+// While a counted command repeats: looks at the terminal, at most every 100 ms and
+// without waiting. True when an ESC was typed; other keys are kept, in order.
+bool EscapeTypedAhead();
 
-// The pending mouse event and where it happened. A button's release after its
-// press is no event of its own.
+// The pending mouse event and where it happened, on the editor's own screen: a
+// report outside it is ignored. A button's release after its press is no event
+// of its own.
 enum class MouseEvent { Click, DoubleClick, Ignored, Unsupported };
 MouseEvent ReadMouseEvent(int32_t& col, int32_t& row);
 

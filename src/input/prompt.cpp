@@ -193,6 +193,6 @@ bool AskYesNo(std::string_view question) {
     return false;
 }
 
-int ReadMenuKey() { return std::toupper(ReadKey()); }
+int ReadMenuKey() { return std::toupper(ReadPanelKey()); }
 
 }  // namespace qx

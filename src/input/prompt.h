@@ -26,7 +26,7 @@ void ShowFileMenu(std::string_view menu, bool push);
 
 // A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the bell.
 bool AskYesNo(std::string_view question);
-// The next key of a one-letter menu, in upper case.
+// The next key of a one-letter menu, in upper case (Enter once ESC ended a repetition).
 int ReadMenuKey();
 
 }  // namespace qx

@@ -168,13 +168,15 @@ void DrawFlags() {
     if (!flags.empty()) PutTextAt(Layout.flagsColumn, 0, false, "(" + flags + ")");
 }
 
+int64_t position_percent(int64_t number, int64_t count) { return count ? number * 100 / count : 0; }
+
 void ShowPosition() {
     int32_t count = static_cast<int32_t>(lines().count);
     int32_t number = CurrentFile.currentLineNumber;
     char text[80];
-    std::snprintf(text, sizeof text, "%s%d %s%d  %d%c %c%d %s", "ln:", number, "col:",
-                  CurrentFile.view.cursorColumn + 1, count ? number * 100 / count : 0, '%', '(', count,
-                  "lines)");
+    std::snprintf(text, sizeof text, "%s%d %s%d  %lld%c %c%d %s", "ln:", number, "col:",
+                  CurrentFile.view.cursorColumn + 1, static_cast<long long>(position_percent(number, count)), '%',
+                  '(', count, "lines)");
     ShowMessage(text);
 }
 

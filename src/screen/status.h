@@ -36,6 +36,8 @@ void ClearMessage();
 void UpdateScrollIndicator();
 void DrawFlags();
 void ShowPosition();
+// Line number as a whole percentage of the line count (0 for an empty count).
+int64_t position_percent(int64_t number, int64_t count);
 void DrawSeparator(int32_t row);
 void ShowNotice(std::string_view text, int32_t col, int32_t row);
 void ClearNotice();

@@ -179,7 +179,10 @@ void sync_directory(const std::string& path) {
 
 }  // namespace
 
-int32_t next_tab_stop(int32_t column, int32_t tabstop) { return (column / tabstop + 1) * tabstop; }
+int32_t next_tab_stop(int32_t column, int32_t tabstop) {
+    int64_t stop = (int64_t{column} / tabstop + 1) * tabstop;
+    return static_cast<int32_t>(std::min<int64_t>(stop, INT32_MAX));
+}
 
 int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop) {
     int32_t limit = MAX_TAB_GROWTH - tabstop;

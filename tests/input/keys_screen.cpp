@@ -261,6 +261,33 @@ TEST(Keys, AClickMovesTheCursor) {
     QX_ASSERT_SCREEN(s, s.bell_count() == bells + 1);
     s.type("W");
     QX_ASSERT_SCREEN(s, s.row_trimmed(3).starts_with("Wsecond") && s.cursor() == (Pos{3, 1}));
+
+    // Reports outside the editor's own screen are ignored: columns that curses turns
+    // negative or huge (in a view scrolled sideways too), and rows of a terminal that
+    // grew since start-up.
+    s.esc(")");
+    QX_ASSERT_SCREEN(s, s.message80().starts_with("Scrolled right") && s.cursor() == (Pos{3, 1}));
+    s.send("\x1b[<0;4294967280;4M\x1b[<0;2147483648;5M");
+    s.resize(100, 30);
+    s.click(10, 27);
+    s.type("V");
+    QX_ASSERT_SCREEN(s, s.row(3).substr(0, 8) == " V     Z" && s.cursor() == (Pos{3, 2}));
+}
+
+// ESC ends a long repetition at once; keys typed before it are kept, in order.
+TEST(Keys, EscapeEndsALongRepetition) {
+    QxScreen s({"f.txt"});
+    s.write_file("f.txt", "---\n");
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    s.esc("99999999");
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with("%99999999 "));
+    s.type("v");   // the repetition shows its redrawn status line while it runs
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with("f.txt "));
+    s.type("ab");
+    s.send("\x1b");
+    s.type("c");
+    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "abc---" && s.cursor() == (Pos{2, 3}) &&
+                            s.row(0).substr(71) == "      INS");
 }
 
 TEST(Keys, AResizeIsNoKey) {

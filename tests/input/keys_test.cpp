@@ -4,6 +4,7 @@
 
 #include "input/dispatch.h"
 #include "input/keys.h"
+#include "support/editor_test.h"
 
 namespace qx {
 namespace {
@@ -129,6 +130,26 @@ TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {
     EXPECT_EQ(command_index('\\'), 40);
     EXPECT_EQ(command_index('`'), 53);
     EXPECT_EQ(command_index('y'), -1);
+}
+
+// Keys typed while a counted command runs wait in the pending queue. An ESC among
+// them ends the repetition at the panel it opened; the keys after it stay, in order.
+// Without a count the ESC is a command prefix as always.
+using RepeatCountTest = test::EditorTest;
+
+TEST_F(RepeatCountTest, EscapeAtAPanelEndsTheRepetition) {
+    open({"abc"});
+    for (KeyCode k : {KeyCode{'x'}, KeyCode{ESC}, KeyCode{'y'}, KeyCode{'z'}}) QueuePendingKey(k);
+    command("5h");
+    EXPECT_EQ(ReadRawKey(), 'y');
+    EXPECT_EQ(ReadRawKey(), 'z');
+    EXPECT_EQ(ReadRawKey(), ENTER) << "the help panel ran once and the queue is empty";
+    EXPECT_FALSE(StopRepeating);
+
+    for (KeyCode k : {KeyCode{ESC}, KeyCode{'y'}, KeyCode{'z'}}) QueuePendingKey(k);
+    command("h");
+    EXPECT_EQ(ReadRawKey(), ENTER) << "ESC y and z were refused by the panel";
+    while (ReadRawKey() != ENTER) {}
 }
 
 TEST(CommandTable, AgainAndUndoFlags) {

@@ -21,5 +21,14 @@ TEST(StatusLayout, FieldsFollowTheScreenWidth) {
     EXPECT_EQ(l81.anchor, 72) << "no correction until the screen is wider than 81";
 }
 
+TEST(StatusLayout, PositionPercentOfLargeFiles) {
+    struct Case {
+        int64_t number, count, percent;
+    } cases[] = {{12, 24, 50}, {1, 3, 33}, {0, 0, 0}, {22000000, 22000000, 100}, {21999999, 22000000, 99},
+                 {INT32_MAX, INT32_MAX, 100}, {1, INT32_MAX, 0}, {INT32_MAX / 2, INT32_MAX, 49}};
+    for (const Case& c : cases)
+        EXPECT_EQ(position_percent(c.number, c.count), c.percent) << c.number << " of " << c.count;
+}
+
 }  // namespace
 }  // namespace qx
