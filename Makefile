@@ -1,4 +1,5 @@
 # Thin wrapper over CMake. `make` builds build/qx; see README.md for the rest.
+SHELL      := /bin/bash
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
@@ -6,6 +7,9 @@ ARGS       ?=
 PACKAGES   := cmake g++ make pkg-config libncurses-dev libgtest-dev libvterm-dev
 
 .PHONY: all qx run test unit-test asan-test deps bench clean
+
+# CI builds with warnings as errors; by hand a warning does not stop the build.
+WERROR     := $(if $(filter true,$(CI)),ON,OFF)
 
 all: qx
 
@@ -18,7 +22,7 @@ deps:
 	fi
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_WERROR=$(WERROR)
 
 qx: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target qx
@@ -28,21 +32,27 @@ run: qx
 
 unit-test: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) | tee ctest.log; exit $${PIPESTATUS[0]}
 
 # The same suite again under AddressSanitizer + UndefinedBehaviorSanitizer; any report fails it.
 asan-test: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON -DQX_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	rm -rf $(CURDIR)/$(ASAN_BUILD)/sanitizer-logs && mkdir -p $(CURDIR)/$(ASAN_BUILD)/sanitizer-logs
 	cd $(ASAN_BUILD) && \
 	  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:log_path=$(CURDIR)/$(ASAN_BUILD)/sanitizer-logs/asan \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:log_path=$(CURDIR)/$(ASAN_BUILD)/sanitizer-logs/ubsan \
-	  QX_TEST_TIMEOUT_SCALE=4 ctest --output-on-failure -j $(JOBS)
+	  QX_TEST_TIMEOUT_SCALE=4 ctest --output-on-failure -j $(JOBS) | tee ctest.log; exit $${PIPESTATUS[0]}
 	@if [ -n "$$(ls -A $(CURDIR)/$(ASAN_BUILD)/sanitizer-logs)" ]; then \
 	  echo "sanitizer reports:"; cat $(CURDIR)/$(ASAN_BUILD)/sanitizer-logs/*; exit 1; fi
 
-test: unit-test asan-test
+# Both suites, one after the other even under make -j, then one closing line.
+test:
+	@status=0; \
+	$(MAKE) --no-print-directory unit-test || status=1; \
+	$(MAKE) --no-print-directory asan-test || status=1; \
+	tools/test-summary $(BUILD)/ctest.log $(ASAN_BUILD)/ctest.log || status=1; \
+	exit $$status
 
 bench: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target qx $(notdir $(basename $(wildcard bench/*_bench.cpp)))
