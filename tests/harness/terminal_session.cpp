@@ -604,11 +604,6 @@ void TerminalSession::ctrl(char c) {
   }
 }
 
-void TerminalSession::alt(char c) {
-  const char seq[2] = {'\x1b', c};
-  send(std::string_view(seq, 2));
-}
-
 void TerminalSession::click(int col, int row, int button, Mod mods) {
   clicks(col, row, button, mods, 1);
 }
@@ -759,11 +754,6 @@ bool TerminalSession::wait_for_text(std::string_view needle, milliseconds timeou
                     "waiting for text " + in_quotes(needle));
 }
 
-bool TerminalSession::wait_for_no_text(std::string_view needle, milliseconds timeout) {
-  return wait_until([&] { return !find(needle).has_value(); }, timeout,
-                    "waiting for text " + in_quotes(needle) + " to disappear");
-}
-
 bool TerminalSession::wait_for_row_contains(int r, std::string_view needle,
                                             milliseconds timeout) {
   return wait_until([&] { return row(r).find(needle) != std::string::npos; }, timeout,
@@ -774,20 +764,6 @@ bool TerminalSession::wait_for_row_starts_with(int r, std::string_view prefix,
                                                milliseconds timeout) {
   return wait_until([&] { return row(r).starts_with(prefix); }, timeout,
                     "waiting for row " + std::to_string(r) + " to start with " + in_quotes(prefix));
-}
-
-bool TerminalSession::wait_for_row_equals(int r, std::string_view expected,
-                                          milliseconds timeout) {
-  const std::string want = rtrim(expected);
-  return wait_until([&] { return row_trimmed(r) == want; }, timeout,
-                    "waiting for row " + std::to_string(r) + " to be " + in_quotes(want));
-}
-
-bool TerminalSession::wait_for_cursor(int row, int col, milliseconds timeout) {
-  const Pos want{row, col};
-  std::ostringstream what;
-  what << "waiting for the cursor at " << want;
-  return wait_until([&] { return cursor() == want; }, timeout, what.str());
 }
 
 bool TerminalSession::settle(milliseconds quiet, milliseconds timeout) {

@@ -13,7 +13,7 @@
 //   s.start({.argv = {qx_binary(), "a.txt"}, .cols = 80, .rows = 24});
 //   QX_ASSERT_SCREEN(s, s.row_trimmed(0) == "one");
 //   s.key(Key::Down);
-//   ASSERT_TRUE(s.wait_for_cursor(1, 0)) << s.dump();
+//   ASSERT_TRUE(s.wait_for_text("ready")) << s.dump();
 #pragma once
 
 #include <sys/types.h>
@@ -154,8 +154,6 @@ class TerminalSession {
   void key(Key k, Mod mods = Mod::None);
   // Control character for a letter or one of @[\]^_? (ctrl('?') is DEL).
   void ctrl(char c);
-  // ESC followed by c, as an xterm sends Alt/Meta+c.
-  void alt(char c);
   // Mouse buttons are 1 (left), 2 (middle), 3 (right), 4/5 (wheel).
   // Bytes are sent only if the program enabled mouse reporting.
   // Note the (col, row) order, as in x/y.
@@ -190,17 +188,10 @@ class TerminalSession {
                 milliseconds timeout = default_timeout());
   bool wait_for_text(std::string_view needle,
                      milliseconds timeout = default_timeout());
-  bool wait_for_no_text(std::string_view needle,
-                        milliseconds timeout = default_timeout());
   bool wait_for_row_contains(int r, std::string_view needle,
                              milliseconds timeout = default_timeout());
   bool wait_for_row_starts_with(int r, std::string_view prefix,
                                 milliseconds timeout = default_timeout());
-  // Compares without trailing blanks on either side.
-  bool wait_for_row_equals(int r, std::string_view expected,
-                           milliseconds timeout = default_timeout());
-  bool wait_for_cursor(int row, int col,
-                       milliseconds timeout = default_timeout());
   // Pumps until no output has arrived (and no input was waiting to be read)
   // for `quiet`. This cannot prove the program has handled all input, so
   // only use it to check that something did NOT happen; otherwise wait for
@@ -217,7 +208,6 @@ class TerminalSession {
   int exit_status() const;
   // Signal that ended the child, else 0.
   int exit_signal() const;
-  pid_t pid() const { return pid_; }
 
   // Sets the window size; the program gets SIGWINCH.
   void resize(int cols, int rows);
