@@ -117,9 +117,9 @@ bool collect_count(int key) {
 
 int32_t count_value() {
     if (g_countText[0] == '*') return 32000;
-    int64_t value = 0;   // eight digits at most: always fits the count
+    int32_t value = 0;   // eight digits at most
     for (int32_t i = 0; i < g_countLength; ++i) value = value * 10 + (g_countText[i] - '0');
-    return static_cast<int32_t>(value);
+    return value;
 }
 
 int32_t buffer_indent() {

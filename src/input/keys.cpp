@@ -303,7 +303,7 @@ bool EscapeTypedAhead() {
         if (key == ERR) break;
         if (key == KEY_RESIZE) RepaintScreen();
         else if (key == ESC) escape = true;
-        else g_pending[g_pendingCount++] = NormaliseCursesKey(key);
+        else QueuePendingKey(NormaliseCursesKey(key));
     }
     nodelay(stdscr, FALSE);
     return escape;

@@ -194,12 +194,12 @@ void StoreLeftColumn(int32_t col) { g_leftColumn = col; }
 void StoreRightColumn(int32_t col) { g_rightColumn = col; }
 
 void ScrollLeftPercent(int32_t percent) {
-    auto d = static_cast<int32_t>(int64_t{ScreenColumns} * percent / 100);
+    int32_t d = ScreenColumns * percent / 100;
     SetLeftColumn(g_leftColumn <= d ? 0 : g_leftColumn - d);
 }
 
 void ScrollRightPercent(int32_t percent) {
-    auto d = static_cast<int32_t>(int64_t{ScreenColumns} * percent / 100);
+    int32_t d = ScreenColumns * percent / 100;
     SetLeftColumn(g_rightColumn < VIRTUAL_WIDTH - d ? g_leftColumn + d : VIRTUAL_WIDTH - d);
 }
 
