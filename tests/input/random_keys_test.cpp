@@ -160,7 +160,8 @@ TEST_F(RandomKeysTest, UndoingEverythingRestoresTheText) {
         }
         if (promised) {
             ++checked;
-            for (int i = 0; i < 10000 && undo_items() > 0; ++i) command("u");
+            command("*u");
+            EXPECT_EQ(undo_items(), 0) << "seed " << seed;
             EXPECT_EQ(text(), lines) << "seed " << seed;
         }
         test::reset_editor_state();

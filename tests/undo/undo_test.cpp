@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "support/editor_test.h"
@@ -135,54 +134,6 @@ TEST_F(UndoTest, CountStarUndoesEverythingWithoutComplaint) {
     command("*u");
     EXPECT_EQ(text()[0], "text");
     EXPECT_EQ(message(), "") << "running out of history inside a count is not reported";
-}
-
-// Seeded random edits, all undone with "*u", give back the text byte for byte.
-// Left out, because their undoing cannot be exact by the editor's own rules:
-// typing or Enter with the cursor past the end of a line (the blanks that fill the
-// gap stay), overwrite typing past the end (the line stays longer), DelLine of the
-// only line (the empty line that replaces it stays), and auto-indent.
-TEST_F(UndoTest, RandomEditsUndoneCompletely) {
-    for (unsigned seed = 1; seed <= 300; ++seed) {
-        std::mt19937 rng(seed);
-        Lines original;
-        for (int i = 0, n = 1 + rng() % 8; i < n; ++i) {
-            std::string s;
-            for (int j = 0, m = rng() % 12; j < m; ++j) s += char('a' + rng() % 26);
-            original.push_back(s);
-        }
-        open(original);
-        Options.autoIndent = 0;
-        for (int step = 0; step < 40 && undo_items() < 120; ++step) {
-            line_commit();
-            int32_t length = CurrentFile.currentLine->length;
-            switch (rng() % 9) {
-            case 0: {
-                int32_t target = rng() % CurrentFile.text.lines.count;
-                place(target, 0);
-                CurrentFile.view.cursorColumn = rng() % (CurrentFile.currentLine->length + 1);
-                break;
-            }
-            case 1: type(std::string(1, char('A' + rng() % 26))); break;
-            case 2: type("\n"); break;
-            case 3: command("D"); break;
-            case 4: command("#"); break;
-            case 5: command("d"); break;
-            case 6: command("k"); break;
-            case 7:
-                if (CurrentFile.text.lines.count > 1) command("l");
-                CurrentFile.view.cursorColumn = std::min(col(), CurrentFile.currentLine->length);
-                break;
-            default: type(std::string(1 + rng() % 3, char('a' + rng() % 26))); break;
-            }
-            (void)length;
-        }
-        command("*u");
-        ASSERT_EQ(text(), original) << "seed " << seed;
-        ASSERT_EQ(undo_items(), 0) << "seed " << seed;
-        test::reset_editor_state();
-        undo_init();
-    }
 }
 
 }  // namespace
