@@ -180,8 +180,7 @@ TEST_F(UndoTest, RandomEditsUndoneCompletely) {
         command("*u");
         ASSERT_EQ(text(), original) << "seed " << seed;
         ASSERT_EQ(undo_items(), 0) << "seed " << seed;
-        test::reset_editor_state();
-        undo_init();
+        reset();
     }
 }
 
