@@ -146,6 +146,7 @@ void reset_editor() {
     // What the editor holds is given back first: files, buffers, undo history, macros.
     save_file_state(OpenFiles.currentIndex);
     close_all_files();
+    LineEditBuffer = LineEditBufferState{};
     release_line_buffers();
     LineBlockBuffer = FileText{};
     SingleLineBuffer = FileText{};
@@ -155,6 +156,7 @@ void reset_editor() {
     column_buffer_init();
     reset_undo();
     list_free_all(Macros);
+    release_memory_reserve();   // start-up takes it again
     OpenResult = OpenError = 0;
 
     Options = DEFAULT_OPTIONS;
