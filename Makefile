@@ -4,7 +4,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS       ?=
-PACKAGES   := cmake g++ make pkg-config libncurses-dev libgtest-dev libvterm-dev
+PACKAGES   := cmake g++ make pkg-config python3 libncurses-dev libgtest-dev libvterm-dev
 
 .PHONY: all qx run test unit-test asan-test deps bench clean
 

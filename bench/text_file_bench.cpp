@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         std::size_t held_before = allocator_bytes_held();
         auto start = Clock::now();
         int32_t result = read_text_file(path.c_str(), text.lines, text.charCount, text.lineCount,
-                                        text.checksum, text.format);
+                                        text.checksum, text.format, tab_translation());
         double took = seconds_since(start);
         if (run == 0) first_read = took;
         best_read = std::min(best_read, took);
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
 
         uint32_t c, l, s;
         start = Clock::now();
-        result = write_text_file(copy.c_str(), 1, 'u', first_line(text.lines), nullptr, c, l, s);
+        result = write_text_file(copy.c_str(), 1, 'u', first_line(text.lines), nullptr, c, l, s, tab_translation());
         best_write = std::min(best_write, seconds_since(start));
         if (result != 0 || c != text.charCount || s != text.checksum) {
             std::fprintf(stderr, "write failed or differs: %d\n", result);

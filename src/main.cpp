@@ -1,3 +1,3 @@
-#include "files/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) { qx::editor_start(argc, argv); }

@@ -6,10 +6,10 @@
 #include "buffers/line_buffer.h"
 #include "edit/motion.h"
 #include "edit/paragraph.h"
-#include "input/dispatch.h"
 #include "options/options.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/text.h"
 #include "undo/undo.h"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "input/dispatch.h"
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/text.h"
 
 namespace qx {

@@ -7,14 +7,15 @@
 
 #include "files/quit.h"
 #include "files/selector.h"
-#include "files/startup.h"
-#include "input/dispatch.h"
+#include "files/session.h"
 #include "input/keys.h"
 #include "input/prompt.h"
+#include "options/options.h"
 #include "screen/messages.h"
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/memory.h"
 #include "store/text.h"
 #include "store/text_file.h"
@@ -40,7 +41,8 @@ void load_file(int32_t previous) {
     copy_name(CurrentFile.name, record->name);
     FileText& text = CurrentFile.text;
     int32_t result =
-        read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format);
+        read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
+                       tab_translation());
     if (result != MSG_SUCCESS) {
         OpenResult = result;
         UpdateStatus(false, result, TypingMode);

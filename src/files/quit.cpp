@@ -10,13 +10,14 @@
 
 #include "files/open_files.h"
 #include "files/selector.h"
-#include "files/startup.h"
-#include "input/dispatch.h"
+#include "files/session.h"
 #include "input/keys.h"
 #include "input/prompt.h"
+#include "options/options.h"
 #include "screen/messages.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/memory.h"
 #include "store/text.h"
 #include "store/text_file.h"
@@ -49,7 +50,7 @@ void set_current_named(int32_t named) {
 bool write_current_text(const char* path) {
     FileText& text = CurrentFile.text;
     return write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount,
-                           text.lineCount, text.checksum) == MSG_SUCCESS;
+                           text.lineCount, text.checksum, tab_translation()) == MSG_SUCCESS;
 }
 
 // Update; false when nothing was written.

@@ -10,13 +10,13 @@
 #include <cstring>
 
 #include "files/open_files.h"
-#include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/prompt.h"
 #include "screen/messages.h"
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/memory.h"
 #include "store/text.h"
 

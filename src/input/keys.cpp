@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "files/startup.h"
-#include "input/dispatch.h"
 #include "input/macro.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
+#include "store/hooks.h"
 #include "undo/undo.h"
 
 namespace qx {
@@ -95,7 +95,7 @@ KeyCode read_terminal() {
         } else if (key != ERR) {
             return NormaliseCursesKey(key);
         } else if (++failures > 1000) {
-            editor_exit(0);   // the terminal is gone: there is nobody left to ask
+            exit_editor(0);   // the terminal is gone: there is nobody left to ask
         }
     }
 }
@@ -110,6 +110,13 @@ int32_t QueuedKeyCount() { return g_queued; }
 
 void QueuePendingKey(KeyCode key) {
     if (g_pendingCount < PENDING_KEY_SIZE) g_pending[g_pendingCount++] = key;
+}
+
+void reset_key_reader() {
+    g_queued = g_nextQueued = 0;
+    g_pendingCount = 0;
+    g_fromTerminal = false;
+    g_lastLook = {};
 }
 
 KeyCode NormaliseCursesKey(KeyCode key) {
@@ -166,7 +173,7 @@ KeyCode ReadRawKey() {
         }
         MacroState.state = MACRO_IDLE;
         MacroState.current = nullptr;
-        end_undo_macro();
+        if (const char* problem = end_undo_macro()) ShowMessage(problem);
         UpdateStatus(true, 0, TypingMode);
         return read_terminal();
     }

@@ -38,6 +38,8 @@ int32_t QueuedKeyCount();
 void QueuePendingKey(KeyCode key);
 
 int ReadKey();
+// Forgets queued and pending keys: the reader as at start-up.
+void reset_key_reader();
 KeyCode ReadRawKey();
 int DecodeEscape();
 int DecodeKey(KeyCode key);

@@ -1,9 +1,11 @@
-// Keystroke macros: the recording and playback state the key reader works with.
+// Keystroke macros: the macros the key reader records and plays (the recording and
+// playback state is in state/command_state.h).
 #pragma once
 
 #include <cstdint>
 
 #include "input/keys.h"
+#include "state/command_state.h"
 #include "store/line.h"
 
 namespace qx {
@@ -11,8 +13,6 @@ namespace qx {
 inline constexpr int32_t MACRO_KEY_LIMIT = 511;
 inline constexpr int32_t MACRO_KEY_SLOTS = 512;
 inline constexpr int32_t MACRO_NAME_SIZE = 20;
-
-enum : int32_t { MACRO_IDLE = 0, MACRO_RECORDING = 1, MACRO_PLAYING = 2 };
 
 // One macro, in memory in the layout of a macro file after its links.
 struct Macro : ListLink {
@@ -24,17 +24,6 @@ struct Macro : ListLink {
     KeyCode keys[MACRO_KEY_SLOTS];
 };
 
-struct MacroStateRecord {
-    int32_t state;
-    Macro* current;
-    int32_t playbackIndex;
-    int32_t repetitions;   // further playbacks after this one
-    Macro* lastExecuted;
-};
-extern MacroStateRecord MacroState;
 extern LineList Macros;
-
-inline bool MacroPlaying() { return MacroState.state == MACRO_PLAYING; }
-inline bool MacroRecording() { return MacroState.state == MACRO_RECORDING; }
 
 }  // namespace qx

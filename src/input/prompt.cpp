@@ -4,49 +4,20 @@
 #include <cstring>
 #include <string>
 
-#include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/macro.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/text.h"
 
 namespace qx {
 
 namespace {
 
-std::string g_stack[PROMPT_STACK_SIZE];
-int32_t g_depth = 0;
-int32_t g_overflow = 0;   // pushes beyond the stack's room, kept only to balance the pops
-
 bool drawing() { return !MacroPlaying(); }
 
 }  // namespace
-
-void PushPrompt(std::string_view text) {
-    if (g_depth < PROMPT_STACK_SIZE) g_stack[g_depth++] = std::string(text);
-    else ++g_overflow;
-    if (drawing()) ShowPromptLine(text);
-}
-
-void PopPrompt() {
-    if (g_overflow > 0) --g_overflow;
-    else if (g_depth > 0) --g_depth;
-    if (g_depth > 0) {
-        std::string top = g_stack[--g_depth];
-        PushPrompt(top);
-    } else {
-        UpdateStatus(true, PendingMessage, TypingMode);
-    }
-}
-
-bool PromptStackEmpty() { return g_depth == 0; }
-std::string_view PromptTop() { return g_depth > 0 ? std::string_view(g_stack[g_depth - 1]) : std::string_view(); }
-
-void reset_prompt_stack() {
-    g_depth = 0;
-    g_overflow = 0;
-}
 
 int32_t EditLineKey(char* buffer, int32_t n, int key, int32_t& position, int32_t& column, int32_t& row) {
     int32_t length = static_cast<int32_t>(std::strlen(buffer));

@@ -1,19 +1,15 @@
-// The prompt stack, one-letter menus, yes/no questions and the prompt line editor.
+// One-letter menus, yes/no questions and the prompt line editor.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "screen/prompt_stack.h"
+
 namespace qx {
 
-inline constexpr int32_t PROMPT_STACK_SIZE = 10;
 inline constexpr int32_t PROMPT_ANSWER_SIZE = 384;
 
-void PushPrompt(std::string_view text);
-void PopPrompt();
-bool PromptStackEmpty();
-std::string_view PromptTop();
-void reset_prompt_stack();
 
 int32_t EditLineKey(char* buffer, int32_t n, int key, int32_t& position, int32_t& column, int32_t& row);
 int32_t EditLine(char* buffer, int32_t n, int32_t column, int32_t row, bool clear, bool keep);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "store/text_file.h"
+
 namespace qx {
 
 struct OptionsBlock {
@@ -32,5 +34,10 @@ extern OptionsBlock Options;
 
 // A tab stop the tab arithmetic can divide by.
 inline int32_t tab_width() { return Options.tabstop >= 1 ? Options.tabstop : 1; }
+
+// The TAB translation files are read and written with.
+inline TabTranslation tab_translation() {
+    return {Options.inputTranslation != 0, Options.outputTranslation != 0, tab_width()};
+}
 
 }  // namespace qx

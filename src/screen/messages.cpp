@@ -1,6 +1,10 @@
 #include "screen/messages.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "store/text_file.h"
 
 namespace qx {
 
@@ -33,6 +37,11 @@ static_assert(MESSAGES[MSG_HELP_HINT_PADDED].size() == 40);
 
 std::string_view message_text(int32_t id) {
     return id >= 0 && id < MESSAGE_COUNT ? MESSAGES[id] : std::string_view{};
+}
+
+std::string cannot_open_text(int32_t why) {
+    if (why == ENOENT) return std::string(message_text(MSG_CANNOT_OPEN));
+    return std::string("Could not open: ") + (why == NOT_REGULAR_FILE ? "Not a regular file" : std::strerror(why));
 }
 
 }  // namespace qx

@@ -5,13 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "input/dispatch.h"
-#include "input/macro.h"
-#include "input/prompt.h"
 #include "options/options.h"
 #include "screen/messages.h"
 #include "screen/panels.h"
+#include "screen/prompt_stack.h"
 #include "screen/screen.h"
+#include "state/command_state.h"
 #include "store/text.h"
 
 namespace qx {

@@ -2,8 +2,8 @@
 
 #include <bit>
 
-#include "screen/messages.h"
 #include "store/memory.h"
+#include "store/message_ids.h"
 
 namespace qx {
 

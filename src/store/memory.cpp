@@ -5,13 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "files/startup.h"
-#include "input/keys.h"
-#include "screen/status.h"
-#include "buffers/line_buffer.h"
-#include "files/open_files.h"
-#include "store/text.h"
-#include "undo/undo.h"
+#include "store/hooks.h"
 
 namespace qx {
 
@@ -157,27 +151,19 @@ void* try_allocate(std::size_t size) {
     return block;
 }
 
-void wait_with_notice() {
-    ShowNotice("> press any key to continue", 0, 2);
-    ReadKey();
-    ClearNotice();
-}
-
 // One allocation with the exhaustion path: a warning, the reserve and the undo
 // history given up, one retry; then the editor ends.
 template <class Attempt>
 void* allocate(std::size_t size, Attempt attempt) {
     if (void* block = attempt(size)) return block;
     if (g_reserve) {
-        ShowPromptLine("WARNING: QX is nearly out of memory - please save work and exit");
-        wait_with_notice();
+        store_hooks().memoryWarning();
         release_memory_reserve();
-        flush_undo();
+        store_hooks().releaseMemory();
         if (void* block = attempt(size)) return block;
     }
-    ShowPromptLine("ERROR: QX is out of memory -  discarding all files and quitting");
-    wait_with_notice();
-    editor_exit(2);
+    store_hooks().memoryExhausted();
+    exit_editor(2);
 }
 
 }  // namespace
@@ -251,20 +237,5 @@ bool allocator_uses_chunks() { return !SYSTEM_BLOCKS; }
 
 SystemAllocator system_allocator() { return g_system; }
 void set_system_allocator(SystemAllocator allocator) { g_system = allocator; }
-
-int64_t memory_in_use() {
-    save_file_state(OpenFiles.currentIndex);
-    int64_t total = 0;
-    uint32_t chars, lines, checksum;
-    for (EditFile* f = first_open_file(); f; f = next_open_file(f)) {
-        text_count(f->text, true, chars, lines, checksum);
-        total += chars;
-    }
-    for (const FileText* buffer : {&LineBlockBuffer, &SingleLineBuffer}) {
-        text_count(*buffer, true, chars, lines, checksum);
-        total += chars;
-    }
-    return total + undo_memory();
-}
 
 }  // namespace qx

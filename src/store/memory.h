@@ -27,9 +27,6 @@ void acquire_memory_reserve();
 void release_memory_reserve();
 bool memory_reserve_held();
 
-// "Memory In Use": the bytes of every held text by its formula, plus undo items.
-int64_t memory_in_use();
-
 // Hands the pages of not yet used chunks back to the system (after a big read).
 void release_spare_memory();
 

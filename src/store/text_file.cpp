@@ -12,11 +12,9 @@
 #include <cstring>
 #include <memory>
 
-#include "input/keys.h"
-#include "options/options.h"
-#include "screen/messages.h"
-#include "screen/status.h"
+#include "store/hooks.h"
 #include "store/memory.h"
+#include "store/message_ids.h"
 #include "store/text.h"
 
 namespace qx {
@@ -241,11 +239,6 @@ int open_regular_file(const char* path, int32_t& why) {
     return -1;
 }
 
-std::string cannot_open_text(int32_t why) {
-    if (why == ENOENT) return std::string(message_text(MSG_CANNOT_OPEN));
-    return std::string("Could not open: ") + (why == NOT_REGULAR_FILE ? "Not a regular file" : std::strerror(why));
-}
-
 std::string temporary_name(std::string_view path) {
     constexpr std::string_view SUFFIX = ".qx-XXXXXX";
     std::size_t slash = path.rfind('/');
@@ -267,7 +260,7 @@ int create_temporary_file(std::string_view path, std::string& name) {
 }
 
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format) {
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs) {
     format = 'u';
     chars = lines = checksum = 0;
     int32_t why = 0;
@@ -292,10 +285,10 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
         if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
         if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
         if (dropped == 2) format = 'd';
-        if (!plain && Options.inputTranslation && std::memchr(text, '\t', n)) {
+        if (!plain && tabs.expand && std::memchr(text, '\t', n)) {
             std::memcpy(expanded, text, n);
             expanded[n] = '\0';
-            n = expand_tabs(expanded, n, tab_width());
+            n = expand_tabs(expanded, n, tabs.tabstop);
             text = expanded;
         }
         Line* line = new_line_packed(text, n);
@@ -303,7 +296,7 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
         ++lines;
         checksum += line_checksum(text, n);
         list_append(target, line);
-        if (lines % PROGRESS_INTERVAL == 0) ShowReadProgress(lines);
+        if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
     }
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
@@ -314,16 +307,12 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
 }
 
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
-                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum) {
+                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
+                        const TabTranslation& tabs) {
     std::string target = write_target(path);
     struct stat existing;
     bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !no_confirm) {
-        ShowPromptLine("File already exists: Overwrite ? ");
-        int key = ReadKey();
-        PlaceCursor();
-        if (key != 'y' && key != 'Y') return MSG_CANNOT_OPEN;
-    }
+    if (exists && !no_confirm && !store_hooks().confirmOverwrite()) return MSG_CANNOT_OPEN;
     // Only a regular file is replaced: a directory, FIFO or device stays what it is.
     if (exists && !S_ISREG(existing.st_mode)) return MSG_CANNOT_OPEN;
 
@@ -347,9 +336,9 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
         c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
         ++l;
         sum += line_checksum(line->text(), line->length);
-        if (Options.outputTranslation) {
+        if (tabs.compress) {
             std::memcpy(scratch, line->text(), line->length);
-            writer->put(scratch, compress_blanks(scratch, line->length, tab_width()));
+            writer->put(scratch, compress_blanks(scratch, line->length, tabs.tabstop));
         } else {
             writer->put(line->text(), line->length);
         }

@@ -13,14 +13,24 @@ inline constexpr int32_t READ_PIECE = 384;           // bytes per read, LF inclu
 inline constexpr int32_t MAX_TAB_GROWTH = 254;       // spaces expand_tabs may add
 inline constexpr int32_t PROGRESS_INTERVAL = 524288; // lines between progress reports
 
+// TAB handling: expanded to blanks on reading, blanks compressed into TABs on
+// writing; tabstop is at least 1.
+struct TabTranslation {
+    bool expand;
+    bool compress;
+    int32_t tabstop;
+};
+
 // Appends the file's lines to target. Result 0, 3 (cannot open) or 8 (not text).
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format);
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs);
 
 // Writes first up to (not including) stop. Result 0 or 3. The counts are set only
-// when the file was written completely.
+// when the file was written completely. Writing over an existing file asks first
+// (the confirmOverwrite hook) unless no_confirm.
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
-                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum);
+                        Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
+                        const TabTranslation& tabs);
 
 int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
@@ -33,9 +43,6 @@ inline constexpr int32_t NOT_REGULAR_FILE = -1;
 // Opens a regular file (or a link to one) for reading without ever waiting. Returns
 // the descriptor, or -1 with the reason in why.
 int open_regular_file(const char* path, int32_t& why);
-
-// What row 0 says when a name could not be opened for the reason why.
-std::string cannot_open_text(int32_t why);
 
 // The pattern of the temporary names beside path: hidden, in path's directory, its
 // last six characters (XXXXXX) replaced by a random part on creation.

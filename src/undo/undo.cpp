@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "input/dispatch.h"
-#include "screen/status.h"
+#include "state/command_state.h"
 #include "store/memory.h"
 
 namespace qx {
@@ -83,6 +82,12 @@ void undo_init() {
     g_base.state = 0;
     g_groupTop = UNDO_GROUP_DEPTH;
     g_inProgress = 1;
+}
+
+void reset_undo() {
+    g_current = &g_base;   // flushing the base queue frees every group nested in it
+    flush_undo();
+    undo_init();
 }
 
 UndoQueue& current_undo_queue() { return *g_current; }
@@ -173,19 +178,18 @@ void begin_undo_macro(int32_t command, int32_t line, int32_t column) {
     g_current = group;
 }
 
-void end_undo_macro() {
+const char* end_undo_macro() {
     if (g_current == &g_base) {
-        ShowMessage("Undo Macro - Wrong Queue");
         flush_undo();
-        return;
+        return "Undo Macro - Wrong Queue";
     }
     if (g_current->state == 'f') flush_undo();
     if (g_groupTop == UNDO_GROUP_DEPTH) {
         g_current = &g_base;
-        ShowMessage("Undo Macro - No Undo Queue");
-        return;
+        return "Undo Macro - No Undo Queue";
     }
     g_current = g_groups[g_groupTop++];
+    return nullptr;
 }
 
 int32_t undo_items() { return static_cast<int32_t>(g_current->items.count); }

@@ -1,5 +1,6 @@
-// The undo history shared by all files: items, queues, macro groups, the
-// recording of every change that can be undone, and the undo command.
+// The undo history shared by all files: items, queues, macro groups and the
+// recording of every change that can be undone. Undoing is the command layer's
+// (edit/undo_actions.h): this code neither draws nor edits.
 #pragma once
 
 #include <cstdint>
@@ -62,12 +63,16 @@ bool undo_in_progress();
 void set_undo_in_progress(bool on);
 
 void undo_init();
+// Frees the whole history, open macro groups included, and starts afresh.
+void reset_undo();
 UndoItem* new_undo_item(int32_t command, int32_t line, int32_t column, int32_t kind);
 void push_undo(UndoItem* item);
 void free_undo_item(UndoItem* item);
 void flush_undo();
 void begin_undo_macro(int32_t command, int32_t line, int32_t column);
-void end_undo_macro();
+// Closes the newest macro group. Returns what went wrong for the caller to show,
+// or null.
+const char* end_undo_macro();
 UndoQueue& current_undo_queue();
 void set_current_undo_queue(UndoQueue& queue);
 int32_t undo_items();
@@ -82,7 +87,5 @@ void push_undo_del_line(Line* removed, bool last_line, int32_t line, int32_t col
 void push_undo_del_text(const char* text, int32_t count, int32_t line, int32_t column);
 void push_undo_type_char(char c, int32_t mode, int32_t line, int32_t column);
 void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t column);
-
-void undo_step();   // u
 
 }  // namespace qx

@@ -117,7 +117,7 @@ TEST_F(MotionTest, HomeMiddleAndLast) {
     run('H');
     EXPECT_EQ(view().cursorRow, 2);
 
-    test::reset_editor_state();
+    reset();
     open(5);
     run('M');
     EXPECT_EQ(line_number(), 5);

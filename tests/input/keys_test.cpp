@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "input/dispatch.h"
+#include "app/dispatch.h"
 #include "input/keys.h"
 #include "support/editor_test.h"
 

@@ -121,9 +121,7 @@ TEST_F(RandomKeysTest, TheEditorStaysConsistentWhateverIsTyped) {
             if (HasFatalFailure()) return;
         }
         changed += text() != lines;
-        test::reset_editor_state();
-        undo_init();
-        reset_dispatcher();
+        reset();
     }
     EXPECT_GT(changed, SEEDS * 9 / 10) << "the keys do edit the text";
 }
@@ -164,9 +162,7 @@ TEST_F(RandomKeysTest, UndoingEverythingRestoresTheText) {
             EXPECT_EQ(undo_items(), 0) << "seed " << seed;
             EXPECT_EQ(text(), lines) << "seed " << seed;
         }
-        test::reset_editor_state();
-        undo_init();
-        reset_dispatcher();
+        reset();
     }
     EXPECT_GT(checked, SEEDS / 4);
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "screen/messages.h"
 #include "store/line.h"
 #include "store/memory.h"
+#include "store/message_ids.h"
 
 namespace qx {
 namespace {

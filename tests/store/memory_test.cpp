@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "store/hooks.h"
 #include "store/memory.h"
 
 namespace qx {
@@ -22,15 +25,25 @@ void* refusing_allocate(std::size_t alignment, std::size_t size) {
     return g_real.allocate_aligned(alignment, size);
 }
 
+// The store's calls up to the editor, in order: w warning, r release, x exhausted.
+std::string g_calls;
+
 class MemoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_real = system_allocator();
         g_refusals = g_requests = 0;
+        g_calls.clear();
+        StoreHooks hooks = default_store_hooks();
+        hooks.memoryWarning = [] { g_calls += 'w'; };
+        hooks.releaseMemory = [] { g_calls += 'r'; };
+        hooks.memoryExhausted = [] { g_calls += 'x'; };
+        install_store_hooks(hooks);
     }
     void TearDown() override {
         set_system_allocator(g_real);
         release_memory_reserve();
+        install_store_hooks(default_store_hooks());
     }
     void refuse(int n) {
         g_refusals = n;
@@ -88,6 +101,7 @@ TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
     ASSERT_NE(block, nullptr);
     EXPECT_FALSE(memory_reserve_held()) << "the reserve is spent, never obtained again";
     EXPECT_EQ(g_requests, 2) << "one refusal, one successful retry";
+    EXPECT_EQ(g_calls, "wr") << "warned, then the undo history given up";
     vfree(block);
     acquire_memory_reserve();
 }
@@ -107,6 +121,18 @@ TEST_F(MemoryTest, ExhaustionWithoutReserveEndsTheEditorWithStatusTwo) {
             valloc(MEMORY_RESERVE_SIZE * 2);
         },
         ::testing::ExitedWithCode(2), "");
+    // The exit goes through the installed path, after the last notice.
+    StoreHooks hooks = store_hooks();
+    hooks.exitEditor = [](int32_t status) {
+        if (g_calls == "x") std::_Exit(status + 1);
+    };
+    install_store_hooks(hooks);
+    EXPECT_EXIT(
+        {
+            refuse(1000000);
+            valloc(MEMORY_RESERVE_SIZE * 2);
+        },
+        ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace

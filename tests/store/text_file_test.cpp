@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "app/startup.h"
 #include "input/keys.h"
 #include "options/options.h"
 #include "screen/messages.h"
@@ -27,14 +28,13 @@ using Lines = std::vector<std::string>;
 class TextFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Options = DEFAULT_OPTIONS;
-        CurrentFile = CurrentFileState{};
+        reset_editor();
+        install_editor_hooks();   // the overwrite question reads its answer as keys
         list_init(CurrentFile.text.lines);
     }
     void TearDown() override {
         list_free_all(CurrentFile.text.lines);
-        CurrentFile = CurrentFileState{};
-        Options = DEFAULT_OPTIONS;
+        reset_editor();
     }
 
     // A name in the test's directory, or an absolute path.
@@ -43,13 +43,14 @@ protected:
         FileText& t = CurrentFile.text;
         t.format = 0;
         std::string path = name.starts_with('/') ? name : dir.file(name);
-        return read_text_file(path.c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format);
+        return read_text_file(path.c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format,
+                              tab_translation());
     }
     int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1) {
         uint32_t c = 0, l = 0, s = 0;
         FileText& t = CurrentFile.text;
         int32_t result = write_text_file(dir.file(name).c_str(), no_confirm, format, first_line(t.lines),
-                                         nullptr, c, l, s);
+                                         nullptr, c, l, s, tab_translation());
         if (result == 0) t.charCount = c, t.lineCount = l, t.checksum = s;
         return result;
     }
@@ -329,14 +330,15 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
     // A directory that vanished, and one nobody may write into.
     uint32_t c, l, s;
     EXPECT_EQ(write_text_file((dir.path() + "/gone/x.txt").c_str(), 1, 'u', first_line(CurrentFile.text.lines),
-                              nullptr, c, l, s),
+                              nullptr, c, l, s, tab_translation()),
               MSG_CANNOT_OPEN);
     std::string read_only = geteuid() == 0 ? "/proc/qx-test.txt" : dir.file("ro/x.txt");
     if (geteuid() != 0) {
         std::filesystem::create_directory(dir.file("ro"));
         ::chmod(dir.file("ro").c_str(), 0555);
     }
-    EXPECT_EQ(write_text_file(read_only.c_str(), 1, 'u', first_line(CurrentFile.text.lines), nullptr, c, l, s),
+    EXPECT_EQ(write_text_file(read_only.c_str(), 1, 'u', first_line(CurrentFile.text.lines), nullptr, c, l, s,
+                              tab_translation()),
               MSG_CANNOT_OPEN);
 }
 
@@ -345,10 +347,10 @@ TEST_F(TextFileTest, WritesARangeOfLines) {
     Line* second = next_line(first_line(CurrentFile.text.lines));
     Line* fourth = last_line(CurrentFile.text.lines);
     uint32_t c, l, s;
-    ASSERT_EQ(write_text_file(dir.file("range").c_str(), 1, 'u', second, fourth, c, l, s), 0);
+    ASSERT_EQ(write_text_file(dir.file("range").c_str(), 1, 'u', second, fourth, c, l, s, tab_translation()), 0);
     EXPECT_EQ(dir.read("range"), "2\n3\n");
     EXPECT_EQ(l, 2u);
-    ASSERT_EQ(write_text_file(dir.file("none").c_str(), 1, 'u', second, second, c, l, s), 0);
+    ASSERT_EQ(write_text_file(dir.file("none").c_str(), 1, 'u', second, second, c, l, s, tab_translation()), 0);
     EXPECT_EQ(dir.read("none"), "");
     EXPECT_EQ(l, 0u);
 }

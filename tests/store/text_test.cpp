@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/panels.h"
+#include "app/startup.h"
 #include "buffers/line_buffer.h"
 #include "store/memory.h"
 #include "store/text.h"
@@ -13,7 +15,7 @@ using test::texts_of;
 
 class TextTest : public ::testing::Test {
 protected:
-    void TearDown() override { test::reset_editor_state(); }
+    void TearDown() override { reset_editor(); }
 };
 
 TEST_F(TextTest, ChecksumAddsLittleEndianWordsAndSignedTailBytes) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "buffers/line_buffer.h"
 #include "files/open_files.h"
 #include "screen/status.h"
@@ -46,14 +47,5 @@ inline void open_test_file(const std::vector<std::string>& lines, int32_t format
     save_file_state(OpenFiles.currentIndex);
 }
 
-inline void reset_editor_state() {
-    flush_undo();
-    save_file_state(OpenFiles.currentIndex);
-    close_all_files();
-    list_free_all(LineBlockBuffer.lines);
-    list_free_all(SingleLineBuffer.lines);
-    LineBlockBuffer = FileText{};
-    SingleLineBuffer = FileText{};
-}
 
 }  // namespace qx::test

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "input/dispatch.h"
+#include "app/dispatch.h"
+#include "app/startup.h"
+#include "edit/typing.h"
 #include "options/options.h"
 #include "screen/screen.h"
 #include "screen/status.h"
@@ -22,18 +24,13 @@ class EditorTest : public ::testing::Test {
 protected:
     using Lines = std::vector<std::string>;
 
-    void SetUp() override {
-        ScreenRows = 24;
-        ScreenColumns = 80;
-        Options = DEFAULT_OPTIONS;
-        reset_dispatcher();
-        InitStatus();
-        undo_init();
-    }
-    void TearDown() override {
-        flush_undo();
-        reset_editor_state();
-        Options = DEFAULT_OPTIONS;
+    void SetUp() override { reset(); }
+    void TearDown() override { reset_editor(); }
+
+    // The state start-up gives the editor (a 24 x 80 screen), with its own hooks.
+    void reset() {
+        reset_editor();
+        install_editor_hooks();
     }
 
     // Opens the lines as the current file with the cursor on line (0-based) and col.

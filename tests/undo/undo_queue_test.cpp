@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "input/dispatch.h"
+#include "app/startup.h"
+#include "state/command_state.h"
 #include "store/memory.h"
 #include "undo/undo.h"
 
@@ -9,11 +10,8 @@ namespace {
 
 class UndoQueueTest : public ::testing::Test {
 protected:
-    void SetUp() override { undo_init(); }
-    void TearDown() override {
-        while (current_undo_queue().state == 'n') end_undo_macro();   // close any group left open
-        flush_undo();
-    }
+    void SetUp() override { reset_editor(); }
+    void TearDown() override { reset_editor(); }   // frees groups left open too
     UndoItem* push_lines(int32_t count) {
         UndoItem* item = new_undo_item(5, 0, 0, UNDO_INS_LINES);
         item->count = count;
@@ -91,7 +89,7 @@ TEST_F(UndoQueueTest, MacroGroupsNestAndCloseAgainstTheirStack) {
     push_lines(1);
     push_lines(1);
     EXPECT_EQ(undo_steps(), 2);
-    end_undo_macro();
+    EXPECT_EQ(end_undo_macro(), nullptr);
     EXPECT_EQ(undo_items(), 2) << "the whole group is one item of the enclosing queue";
     EXPECT_EQ(undo_steps(), 2);
 
@@ -113,7 +111,8 @@ TEST_F(UndoQueueTest, MacroGroupsNestAndCloseAgainstTheirStack) {
     end_undo_macro();
     EXPECT_EQ(&current_undo_queue(), base);
     EXPECT_GT(undo_items(), 0);
-    end_undo_macro();   // no group open at all: the base queue is flushed
+    // No group open at all: the base queue is flushed, and the caller has a problem to show.
+    EXPECT_STREQ(end_undo_macro(), "Undo Macro - Wrong Queue");
     EXPECT_EQ(undo_items(), 0);
 }
 

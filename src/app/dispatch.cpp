@@ -1,13 +1,16 @@
-#include "input/dispatch.h"
+#include "app/dispatch.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "app/panels.h"
 #include "edit/delete.h"
 #include "edit/motion.h"
-#include "files/quit.h"
+#include "edit/typing.h"
+#include "edit/undo_actions.h"
 #include "files/open_files.h"
+#include "files/quit.h"
 #include "input/keys.h"
 #include "input/macro.h"
 #include "options/options.h"
@@ -20,22 +23,11 @@
 
 namespace qx {
 
-int32_t Mode = MODE_INSERT;
-int32_t TypingMode = MODE_INSERT;
-int32_t RepeatCount = 0;
-int32_t Iteration = 0;
-int CurrentCommandKey = 0;
-bool StopRepeating = false;
-CommandMemory AgainCommand{0, 1, 'I'};
-CommandMemory PreviousCommand{0, 1, 'I'};
-
 namespace {
 
 constexpr int32_t COUNT_TEXT_SIZE = 8;
 char g_countText[COUNT_TEXT_SIZE];
 int32_t g_countLength = 0;
-int32_t g_rememberedIndent = 0;   // of the last line that had text, for auto-indent
-bool g_repeating = false;
 
 // Letters whose handler comes with a later part of the editor have none yet.
 constexpr CommandHandler handler_of(char letter) {
@@ -122,27 +114,13 @@ int32_t count_value() {
     return value;
 }
 
-int32_t buffer_indent() {
-    int32_t n = 0;
-    while (n < LineEditBuffer.length && (LineEditBuffer.text[n] == ' ' ||
-                                         (LineEditBuffer.text[n] >= '\t' && LineEditBuffer.text[n] <= '\r')))
-        ++n;
-    return n;
-}
-
 }  // namespace
 
 const Command& command_at(int32_t index) { return COMMAND_TABLE[index]; }
 
-bool RepetitionRunning() { return g_repeating; }
-
 void reset_dispatcher() {
-    Mode = TypingMode = MODE_INSERT;
-    RepeatCount = Iteration = 0;
-    AgainCommand = PreviousCommand = {0, 1, 'I'};
+    reset_command_state();
     g_countLength = 0;
-    g_rememberedIndent = 0;
-    g_repeating = StopRepeating = false;
 }
 
 int MapRepeatedCommand(int32_t index) {
@@ -200,122 +178,21 @@ void Dispatch(int key) {
     const Command& cmd = COMMAND_TABLE[index];
     // A long repetition keeps an ear on the terminal, so that ESC can end it.
     StopRepeating = false;
-    g_repeating = RepeatCount > 1;
+    RepeatingCommand = RepeatCount > 1;
     Iteration = 1;
     for (;;) {
         cmd.handler();
         int32_t i = Iteration;
         Iteration = i + 1;
         if (i >= RepeatCount || StopRepeating) break;
-        if (g_repeating && EscapeTypedAhead()) break;
+        if (RepeatingCommand && EscapeTypedAhead()) break;
     }
-    g_repeating = StopRepeating = false;
+    RepeatingCommand = StopRepeating = false;
     if (!cmd.keepsUndo) flush_undo();
     if (cmd.again && !MacroRecording() && !MacroPlaying()) AgainCommand = {index, RepeatCount, letter};
     PreviousCommand = {index, RepeatCount, letter};
     if (ModeShown() == MODE_COMMAND) UpdateStatus(true, 0, TypingMode);
     Mode = TypingMode;
-}
-
-void TypeChar(int c) {
-    line_load();
-    FileView& view = CurrentFile.view;
-    if (c == ENTER) {
-        NewLine();
-        return;
-    }
-    if (c == '\t' && Options.inputTranslation) {
-        int64_t w = tab_width(), x = view.cursorColumn;
-        for (int64_t n = (x / w + 1) * w - x; n > 0; --n) TypeChar(' ');
-        return;
-    }
-    if (Mode == MODE_OVERWRITE) {
-        if (view.cursorColumn > MAX_LINE - 1) {
-            ShowMessage("Maximum line size reached");
-            return;
-        }
-        PutChar(c);
-        char replaced = LineEditBuffer.text[view.cursorColumn];
-        LineEditBuffer.text[view.cursorColumn++] = static_cast<char>(c);
-        if (!undo_in_progress()) push_undo_type_char(replaced, 1, CurrentLineIndex(), view.cursorColumn);
-        LineEditBuffer.length = std::max(LineEditBuffer.length, view.cursorColumn);
-        return;
-    }
-    if (LineEditBuffer.length >= MAX_LINE || view.cursorColumn >= MAX_LINE) {
-        ShowMessage("Maximum line size reached");
-        return;
-    }
-    if (view.cursorColumn > LineEditBuffer.length) {
-        if (Options.textWrapping) {
-            Beep();
-            view.cursorColumn = LineEditBuffer.length;
-            PlaceCursor();
-        } else {
-            LineEditBuffer.length = view.cursorColumn;
-        }
-    }
-    InsertCharOnScreen(c);
-    if (!undo_in_progress()) push_undo_type_char(' ', 0, CurrentLineIndex(), view.cursorColumn);
-    char* at = LineEditBuffer.text + view.cursorColumn;
-    std::memmove(at + 1, at, LineEditBuffer.length - view.cursorColumn);
-    *at = static_cast<char>(c);
-    ++LineEditBuffer.length;
-    ++view.cursorColumn;
-    if (Options.textWrapping && !undo_in_progress()) {
-        flush_undo();
-        // The refill of the paragraph while typing comes with wrapping.
-    }
-}
-
-void NewLine() {
-    FileView& view = CurrentFile.view;
-    LineList& lines = CurrentFile.text.lines;
-    int32_t status = 0;
-    if (view.cursorColumn > 0) {
-        int32_t indent = 0;
-        if (Options.autoIndent) {
-            indent = buffer_indent();
-            if (LineEditBuffer.length == 0 || indent == LineEditBuffer.length) indent = g_rememberedIndent;
-            else g_rememberedIndent = indent;
-        }
-        char text[EDIT_BUFFER_SIZE + EDIT_BUFFER_SIZE];
-        int32_t length = 0;
-        if (view.cursorColumn < LineEditBuffer.length) {
-            int32_t rest = LineEditBuffer.length - view.cursorColumn;
-            indent = std::min(indent, MAX_LINE - rest);   // less indentation rather than lost text
-            std::memset(text, ' ', indent);
-            std::memcpy(text + indent, LineEditBuffer.text + view.cursorColumn, rest);
-            length = indent + rest;
-            std::memset(LineEditBuffer.text + view.cursorColumn, ' ', rest);
-            LineEditBuffer.length = view.cursorColumn;
-        }
-        line_commit();
-        if (!undo_in_progress())
-            push_undo_type_char(' ', 0, CurrentLineIndex(), CurrentFile.currentLine->length);
-        list_insert_after(lines, CurrentFile.currentLine, new_line(text, length), status);
-        MoveTo(view.cursorColumn, view.cursorRow);
-        ClearRow(view.cursorRow);
-        cursor_down();
-        if (view.cursorRow == ScreenRows - 1) {
-            MoveTo(GetLeftColumn(), view.cursorRow);
-            ClearRow(view.cursorRow);
-        } else {
-            InsertScreenLine(view.cursorRow);
-        }
-        const Line* added = CurrentFile.currentLine;
-        view.cursorColumn = indent;
-        DrawLineAt(indent, view.cursorRow, false, added->text(), added->length, 0);
-        PlaceCursor();
-    } else {
-        line_commit();
-        if (!undo_in_progress()) push_undo_ins_lines(0, 1, CurrentLineIndex(), 0);
-        Line* opened = new_line(nullptr, 0);
-        list_insert_after(lines, CurrentFile.currentLine->prev, opened, status);
-        CurrentFile.currentLine = opened;
-        InsertScreenLine(view.cursorRow);
-        cursor_down();
-    }
-    FrameCurrentLine(view.cursorRow);
 }
 
 void MainLoopStep() {

@@ -1,14 +1,15 @@
-// The undo command: each step takes the newest item of the current queue and
-// reverses one step of it.
+#include "edit/undo_actions.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "edit/delete.h"
 #include "edit/motion.h"
-#include "input/dispatch.h"
+#include "edit/typing.h"
 #include "options/options.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "state/command_state.h"
 #include "store/text.h"
 #include "undo/undo.h"
 

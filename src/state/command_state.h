@@ -1,4 +1,7 @@
-// The main loop, the command table, repeat counts, Again, and text entry.
+// The command state every layer reads: the mode, the running command and its count,
+// the remembered commands, the command letters, and whether a macro is recorded or
+// played. Depends on nothing, so that the screen and the editing code can see it
+// without the dispatcher that sets most of it.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +16,13 @@ extern int32_t TypingMode;   // insert or overwrite: what the user chose
 extern int32_t RepeatCount;  // 0 between commands
 extern int32_t Iteration;    // 1-based repetition of the running handler
 extern int CurrentCommandKey;   // the key that started the command, before Again replaced it
+
 // Set by whatever sees the user's ESC during a counted repetition: the dispatcher
 // then runs no further repetitions.
 extern bool StopRepeating;
 // True while the dispatcher repeats a command with a count above 1.
-bool RepetitionRunning();
+extern bool RepeatingCommand;
+inline bool RepetitionRunning() { return RepeatingCommand; }
 
 struct CommandMemory {
     int32_t index;
@@ -32,38 +37,28 @@ inline constexpr std::string_view COMMAND_LETTERS =
 inline constexpr int32_t COMMAND_COUNT = 60;
 static_assert(COMMAND_LETTERS.size() == COMMAND_COUNT);
 
-using CommandHandler = void (*)();
-struct Command {
-    char letter;
-    CommandHandler handler;   // none until the command is built
-    bool again;               // remembered for Again
-    bool keepsUndo;           // the undo history survives it
-};
-
 // Index of a command letter in the table, or -1.
 constexpr int32_t command_index(int letter) {
     for (int32_t i = 0; i < COMMAND_COUNT; ++i)
         if (COMMAND_LETTERS[i] == letter) return i;
     return -1;
 }
-const Command& command_at(int32_t index);
 
-[[noreturn]] void MainLoop();
-// One turn of the main loop: one key read and acted on.
-void MainLoopStep();
-void Dispatch(int key);
-int MapRepeatedCommand(int32_t index);
-void TypeChar(int c);
-void NewLine();
+// Keystroke macros: recording and playback state (the macros are in input/macro.h).
+enum : int32_t { MACRO_IDLE = 0, MACRO_RECORDING = 1, MACRO_PLAYING = 2 };
+struct Macro;
+struct MacroStateRecord {
+    int32_t state;
+    Macro* current;
+    int32_t playbackIndex;
+    int32_t repetitions;   // further playbacks after this one
+    Macro* lastExecuted;
+};
+extern MacroStateRecord MacroState;
+inline bool MacroPlaying() { return MacroState.state == MACRO_PLAYING; }
+inline bool MacroRecording() { return MacroState.state == MACRO_RECORDING; }
 
-// Commands of the main loop itself.
-void toggle_insert();       // I
-void set_overwrite();       // O
-void again_command();       // a
-void select_line();         // z
-void mouse_event();         // _
-
-// Resets the dispatcher's state at start-up.
-void reset_dispatcher();
+// Back to the state of a fresh start.
+void reset_command_state();
 
 }  // namespace qx

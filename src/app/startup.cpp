@@ -1,4 +1,4 @@
-#include "files/startup.h"
+#include "app/startup.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,10 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/dispatch.h"
+#include "app/panels.h"
 #include "buffers/column_buffer.h"
 #include "buffers/line_buffer.h"
+#include "edit/typing.h"
 #include "files/open_files.h"
-#include "input/dispatch.h"
+#include "files/session.h"
 #include "input/keys.h"
 #include "input/macro.h"
 #include "input/prompt.h"
@@ -19,17 +22,14 @@
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "store/hooks.h"
 #include "store/memory.h"
 #include "store/text.h"
-#include "store/text_file.h"
 #include "undo/undo.h"
 
 namespace qx {
 
 namespace {
-
-bool g_startingUp = false;
-bool g_lastArgument = false;
 
 struct CommandLine {
     int32_t fileCount = 0;      // file arguments given
@@ -38,6 +38,31 @@ struct CommandLine {
     bool noFileArguments = true;   // none given, or only an option
     bool help = false;
 };
+
+void wait_with_notice() {
+    ShowNotice("> press any key to continue", 0, 2);
+    ReadKey();
+    ClearNotice();
+}
+
+void memory_warning() {
+    ShowPromptLine("WARNING: QX is nearly out of memory - please save work and exit");
+    wait_with_notice();
+}
+
+void memory_exhausted() {
+    ShowPromptLine("ERROR: QX is out of memory -  discarding all files and quitting");
+    wait_with_notice();
+}
+
+bool confirm_overwrite() {
+    ShowPromptLine("File already exists: Overwrite ? ");
+    int key = ReadKey();
+    PlaceCursor();
+    return key == 'y' || key == 'Y';
+}
+
+void exit_hook(int32_t status) { editor_exit(status); }
 
 [[noreturn]] void refuse_screen(std::string_view why) {
     PutRawText(why);
@@ -87,7 +112,7 @@ void open_command_line_files(const CommandLine& line) {
         std::string_view name = line.files[i];
         if (name == "-l") break;
         std::string path(name.size() > static_cast<std::size_t>(MAX_NAME) ? "Filename-too-large.txt" : name);
-        g_lastArgument = count == 1;
+        SetLastStartupArgument(count == 1);
         open_file(path.c_str());
         if (OpenResult != MSG_CANNOT_OPEN) continue;
         // Only a name that does not exist is a new file: one that exists but cannot be
@@ -112,25 +137,46 @@ void open_command_line_files(const CommandLine& line) {
 
 }  // namespace
 
-bool StartingUp() { return g_startingUp; }
-bool LastStartupArgument() { return g_lastArgument; }
+void install_editor_hooks() {
+    install_store_hooks({memory_warning, flush_undo, memory_exhausted, exit_hook, confirm_overwrite,
+                         ShowReadProgress});
+}
 
-void reset_editor_globals() {
-    CurrentFile = CurrentFileState{};
-    line_abandon();
+void reset_editor() {
+    // What the editor holds is given back first: files, buffers, undo history, macros.
+    save_file_state(OpenFiles.currentIndex);
+    close_all_files();
+    LineEditBuffer = LineEditBufferState{};
+    release_line_buffers();
     LineBlockBuffer = FileText{};
     SingleLineBuffer = FileText{};
+    SingleLineCut = false;
+    release_column_buffer();
+    ColumnBuffer = FileText{};
+    column_buffer_init();
+    reset_undo();
+    list_free_all(Macros);
+    release_memory_reserve();   // start-up takes it again
+    OpenResult = OpenError = 0;
+
     Options = DEFAULT_OPTIONS;
-    OpenFiles.count = 0;
-    OpenFiles.currentIndex = -1;
-    OpenFiles.current = nullptr;
-    MacroState = MacroStateRecord{MACRO_IDLE, nullptr, 0, 0, nullptr};
-    reset_dispatcher();
+    reset_dispatcher();   // with the command and macro state
+    reset_typing();
+    reset_key_reader();
+    reset_prompt_stack();
+    SetStartingUp(false);
+    SetLastStartupArgument(false);
+    // The size the screen has until InitScreen measures the terminal.
+    ScreenRows = 24;
+    ScreenColumns = 80;
+    InitStatus();
+    install_store_hooks(default_store_hooks());
 }
 
 void editor_start(int argc, char** argv) {
-    g_startingUp = true;
-    reset_editor_globals();
+    reset_editor();
+    install_editor_hooks();
+    SetStartingUp(true);
     switch (InitScreen()) {
     case ScreenVerdict::TooLarge: refuse_screen("QX cannot support screen sizes this large\n\n");
     case ScreenVerdict::TooSmall: refuse_screen("QX requires at least 20 rows and 80 columns\n\n");
@@ -138,9 +184,6 @@ void editor_start(int argc, char** argv) {
     }
     InitStatus();
     acquire_memory_reserve();
-    undo_init();
-    reset_prompt_stack();
-    column_buffer_init();
 
     ClearToBottom(0);
     SetColours();
@@ -170,24 +213,9 @@ void editor_start(int argc, char** argv) {
     std::string_view hint = message_text(MSG_HELP_HINT);
     PutTextAt(line.noFileArguments ? Layout.messageColumn : ScreenColumns - 14, 0, false, hint);
     SetFirstKeyFlag();
-    g_startingUp = false;
+    SetStartingUp(false);
     MoveTo(0, CurrentFile.view.cursorRow);
     MainLoop();
-}
-
-void editor_exit(int32_t status) {
-    save_file_state(OpenFiles.currentIndex);
-    close_all_files();
-    release_line_buffers();
-    release_column_buffer();
-    flush_undo();
-    release_memory_reserve();
-    if (ScreenStarted()) {
-        ClearToBottom(ScreenRows - 2);
-        RefreshScreen();
-        EndScreen();
-    }
-    std::exit(status);
 }
 
 }  // namespace qx
