@@ -5,31 +5,24 @@
 // screen, so curses never merges the output of several keys.
 //
 //   screen_bench [path of qx] [directory for the generated files]
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vterm.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "terminal_session.h"   // qx::test::qx_binary()
+#include "terminal_session.h"
 
 namespace qx {
 namespace {
@@ -56,10 +49,18 @@ void on_interrupt(int) { g_interrupted = 1; }
 
 double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-struct Pos {
-    int row = 0, col = 0;
-    bool operator==(const Pos&) const = default;
-};
+using test::Key;
+using test::Pos;
+using test::TerminalSession;
+
+// Long enough for opening the large file and for the first PageDown deep inside it.
+constexpr std::chrono::milliseconds WAIT{30'000};
+
+// Pumps the editor's output into the model until `done` holds; false on timeout, when
+// the editor has gone, or when the run is interrupted.
+bool wait(TerminalSession& t, const std::function<bool()>& done) {
+    return t.wait_for([&] { return g_interrupted || done(); }, WAIT) && !g_interrupted;
+}
 
 // Lines begin with their 1-based number in seven digits, so any row tells which line it shows.
 std::string label(long n) {
@@ -125,260 +126,18 @@ bool write_numbered_file(const std::string& path, long lines) {
     return std::fclose(out) == 0 && !g_interrupted;
 }
 
-// libvterm 0.1 knows no REP (CSI n b), which curses uses for runs of one character:
-// the model gets the run spelt out, while the byte count keeps what was really sent.
-class RepExpander {
-public:
-    void process(const char* data, std::size_t n, std::string& out) {
-        for (std::size_t i = 0; i < n; ++i) take(static_cast<unsigned char>(data[i]), out);
-    }
-
-private:
-    void take(unsigned char b, std::string& out) {
-        if (!seq_.empty()) {
-            if (seq_.size() == 1 && b == '[') {
-                seq_ += '[';
-                return;
-            }
-            if (seq_.size() >= 2 && seq_.size() < 32 && b >= 0x20 && b <= 0x3f) {
-                seq_ += static_cast<char>(b);
-                return;
-            }
-            if (seq_.size() >= 2 && seq_.size() < 32 && b >= 0x40 && b <= 0x7e) {
-                seq_ += static_cast<char>(b);
-                finish(out);
-                return;
-            }
-            out += seq_;
-            seq_.clear();
-        }
-        if (b == 0x1b) {
-            seq_ = "\x1b";
-            return;
-        }
-        if (b >= 0x20 && b != 0x7f) last_ = static_cast<char>(b);
-        out += static_cast<char>(b);
-    }
-
-    void finish(std::string& out) {
-        std::string_view params = std::string_view(seq_).substr(2, seq_.size() - 3);
-        bool digits = !params.empty() && params.size() <= 5 &&
-                      std::all_of(params.begin(), params.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (seq_.back() == 'b' && digits && last_) out.append(std::stoul(std::string(params)), last_);
-        else out += seq_;
-        seq_.clear();
-    }
-
-    std::string seq_;
-    char last_ = 0;
-};
-
-// One editor process on a pseudo-terminal, a libvterm model of its screen and a count
-// of every byte it wrote to the terminal.
-class Terminal {
-public:
-    Terminal() : vt_(vterm_new(ROWS, COLS)) {
-        vterm_set_utf8(vt_, 0);
-        vterm_output_set_callback(vt_, &Terminal::to_editor, this);
-        screen_ = vterm_obtain_screen(vt_);
-        vterm_screen_enable_altscreen(screen_, 1);
-        vterm_screen_reset(screen_, 1);
-    }
-    ~Terminal() {
-        stop();
-        vterm_free(vt_);
-    }
-    Terminal(const Terminal&) = delete;
-    Terminal& operator=(const Terminal&) = delete;
-
-    // The editor sees the same environment as in the screen tests: an empty home
-    // (default options), the C locale and an xterm.
-    bool start(const std::string& binary, const std::vector<std::string>& args, const std::string& home,
-               const std::string& cwd) {
-        std::vector<std::string> argv = {binary};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const char* path = std::getenv("PATH");
-        std::vector<std::string> env = {"TERM=xterm-256color", "ESCDELAY=25", "LANG=C", "LC_ALL=C",
-                                        "HOME=" + home, std::string("PATH=") + (path ? path : "/usr/bin:/bin")};
-        std::vector<char*> argv_p, env_p;
-        for (auto& a : argv) argv_p.push_back(a.data());
-        argv_p.push_back(nullptr);
-        for (auto& e : env) env_p.push_back(e.data());
-        env_p.push_back(nullptr);
-
-        struct winsize ws {};
-        ws.ws_row = ROWS;
-        ws.ws_col = COLS;
-        int master = -1;
-        pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
-        if (pid < 0) return false;
-        if (pid == 0) {
-            signal(SIGPIPE, SIG_DFL);   // ignored here, and an ignored signal stays so across exec
-            if (chdir(cwd.c_str()) == 0) execve(binary.c_str(), argv_p.data(), env_p.data());
-            _exit(127);
-        }
-        pid_ = pid;
-        master_ = master;
-        fcntl(master_, F_SETFD, FD_CLOEXEC);
-        fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-        return true;
-    }
-
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            int status = 0;
-            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-            pid_ = -1;
-        }
-        if (master_ >= 0) close(master_);
-        master_ = -1;
-    }
-
-    void send(std::string_view bytes) {
-        pending_.append(bytes);
-        flush();
-    }
-    void key(VTermKey k) {
-        vterm_keyboard_key(vt_, k, VTERM_MOD_NONE);
-        flush();
-    }
-
-    // Pumps output into the model until `done` holds; false on timeout or when the
-    // editor has gone.
-    bool wait_for(const std::function<bool()>& done, double timeout = 30) {
-        auto start = Clock::now();
-        while (!done()) {
-            if (gone_ || g_interrupted) return false;
-            double left = timeout - seconds_since(start);
-            if (left <= 0) return false;
-            pump(static_cast<int>(std::min(left * 1000, 100.0)) + 1);
-        }
-        return true;
-    }
-
-    std::string row(int r) const {
-        std::string text(COLS, ' ');
-        for (int c = 0; c < COLS; ++c) {
-            VTermScreenCell cell{};
-            vterm_screen_get_cell(screen_, VTermPos{r, c}, &cell);
-            uint32_t ch = cell.chars[0];
-            if (ch) text[static_cast<std::size_t>(c)] = ch < 0x80 ? static_cast<char>(ch) : '?';
-        }
-        return text;
-    }
-
-    Pos cursor() const {
-        VTermPos p{};
-        vterm_state_get_cursorpos(vterm_obtain_state(vt_), &p);
-        return {p.row, p.col};
-    }
-
-    uint64_t bytes() const { return bytes_; }
-
-    // User and system time the editor has used so far.
-    double cpu_seconds() const {
-        std::FILE* f = std::fopen(("/proc/" + std::to_string(pid_) + "/stat").c_str(), "r");
-        if (!f) return 0;
-        char buf[1024];
-        std::size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-        std::fclose(f);
-        buf[n] = '\0';
-        const char* p = std::strrchr(buf, ')');
-        if (!p) return 0;
-        std::istringstream fields(p + 2);
-        std::string field;
-        unsigned long long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14) utime = std::stoull(field);
-            if (i == 15) stime = std::stoull(field);
-        }
-        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-
-    std::string dump() const {
-        std::string out;
-        for (int r = 0; r < ROWS; ++r) {
-            char prefix[8];
-            std::snprintf(prefix, sizeof prefix, "%2d|", r);
-            out += prefix + trimmed(row(r)) + "\n";
-        }
-        Pos c = cursor();
-        out += "cursor at row " + std::to_string(c.row) + ", column " + std::to_string(c.col) +
-               (gone_ ? " (editor has exited)\n" : "\n");
-        return out;
-    }
-
-private:
-    static void to_editor(const char* s, std::size_t n, void* self) {
-        static_cast<Terminal*>(self)->pending_.append(s, n);
-    }
-
-    void flush() {
-        while (!pending_.empty() && master_ >= 0 && !gone_) {
-            ssize_t n = write(master_, pending_.data(), pending_.size());
-            if (n > 0) {
-                pending_.erase(0, static_cast<std::size_t>(n));
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else if (n < 0 && errno == EAGAIN) {
-                pollfd p{master_, POLLOUT, 0};
-                poll(&p, 1, 100);
-                drain();   // the editor may be blocked writing to us
-            } else {
-                gone_ = true;
-            }
-        }
-    }
-
-    void pump(int timeout_ms) {
-        flush();
-        pollfd p{master_, POLLIN, 0};
-        if (poll(&p, 1, timeout_ms) > 0) drain();
-    }
-
-    void drain() {
-        char buf[65536];
-        for (;;) {
-            ssize_t n = read(master_, buf, sizeof buf);
-            if (n > 0) {
-                bytes_ += static_cast<uint64_t>(n);
-                model_input_.clear();
-                rep_.process(buf, static_cast<std::size_t>(n), model_input_);
-                vterm_input_write(vt_, model_input_.data(), model_input_.size());
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                if (n == 0 || errno != EAGAIN) gone_ = true;   // EIO: the editor has exited
-                return;
-            }
-        }
-    }
-
-    VTerm* vt_;
-    VTermScreen* screen_ = nullptr;
-    RepExpander rep_;
-    std::string pending_, model_input_;
-    pid_t pid_ = -1;
-    int master_ = -1;
-    bool gone_ = false;
-    uint64_t bytes_ = 0;
-};
-
-// A private directory for the generated files and the editor's home, removed at the end.
+// A private directory for the generated files, removed at the end; each editor gets
+// the session's own empty home (default options).
 struct WorkDir {
     std::string path;
     explicit WorkDir(const std::string& base) {
         std::string tmpl = base + "/qx-screen-bench-XXXXXX";
         if (mkdtemp(tmpl.data())) path = tmpl;
-        if (!path.empty()) fs::create_directory(path + "/home");
     }
     ~WorkDir() {
         std::error_code ec;
         if (!path.empty()) fs::remove_all(path, ec);
     }
-    std::string home() const { return path + "/home"; }
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
@@ -386,14 +145,20 @@ struct Bench {
     std::string binary;
     WorkDir& dir;
 
-    bool start(Terminal& t, const std::vector<std::string>& args) const {
-        if (t.start(binary, args, dir.home(), dir.path)) return true;
-        std::fprintf(stderr, "cannot start %s\n", binary.c_str());
-        return false;
+    bool start(TerminalSession& t, const std::vector<std::string>& args) const {
+        std::vector<std::string> argv = {binary};
+        argv.insert(argv.end(), args.begin(), args.end());
+        try {
+            t.start({.argv = argv, .cols = COLS, .rows = ROWS});
+            return true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "cannot start %s: %s\n", binary.c_str(), e.what());
+            return false;
+        }
     }
 };
 
-bool fail(const Terminal& t, const std::string& what) {
+bool fail(const TerminalSession& t, const std::string& what) {
     if (g_interrupted) std::fprintf(stderr, "\nscreen_bench: interrupted\n");
     else std::fprintf(stderr, "\nscreen_bench: %s\n%s", what.c_str(), t.dump().c_str());
     return false;
@@ -406,8 +171,8 @@ bool cannot_write(const std::string& path) {
 
 // The first screen: `line` on row `row` with the cursor at its start, the bottom row
 // filled and the help hint on row 0.
-bool wait_first_screen(Terminal& t, long line, int row) {
-    return t.wait_for([&] {
+bool wait_first_screen(TerminalSession& t, long line, int row) {
+    return wait(t, [&] {
         return t.cursor() == Pos{row, 0} && label_of(t.row(row)) == line &&
                label_of(t.row(BOTTOM)) == line + (BOTTOM - row) && t.row(0).find("ESC-h for Help") != std::string::npos;
     });
@@ -445,12 +210,12 @@ bool bench_typing(const Bench& b, TypingFigures& f) {
         }
         std::fclose(out);
     }
-    Terminal t;
+    TerminalSession t;
     if (!b.start(t, {path})) return false;
     if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "typing: no first screen");
     for (int c = 1; c <= TYPING_COLUMN; ++c) {
-        t.key(VTERM_KEY_RIGHT);
-        if (!t.wait_for([&] { return t.cursor() == Pos{FIRST_ROW, c}; }))
+        t.key(Key::Right);
+        if (!wait(t, [&] { return t.cursor() == Pos{FIRST_ROW, c}; }))
             return fail(t, "typing: cursor did not move right");
     }
 
@@ -465,21 +230,21 @@ bool bench_typing(const Bench& b, TypingFigures& f) {
         for (int i = 0; i < TYPED_WIDTH; ++i) {
             char c = static_cast<char>('a' + (l * TYPED_WIDTH + i) % 26);
             before_cursor += c;
-            uint64_t before = t.bytes();
+            uint64_t before = t.bytes_received();
             t.send(std::string_view(&c, 1));
             ++at.col;
-            if (!t.wait_for([&] { return t.cursor() == at && shows(at.row, before_cursor + tail); }))
+            if (!wait(t, [&] { return t.cursor() == at && shows(at.row, before_cursor + tail); }))
                 return fail(t, "typing: character not shown");
-            f.chars.add(t.bytes() - before);
-            if (t.bytes() - before > COLS + 20) ++f.overRow;
+            f.chars.add(t.bytes_received() - before);
+            if (t.bytes_received() - before > COLS + 20) ++f.overRow;
         }
         bool bottom = at.row == BOTTOM;
-        uint64_t before = t.bytes();
-        t.key(VTERM_KEY_ENTER);
+        uint64_t before = t.bytes_received();
+        t.key(Key::Enter);
         at = {std::min(at.row + 1, BOTTOM), 0};
-        if (!t.wait_for([&] { return t.cursor() == at && shows(at.row - 1, before_cursor) && shows(at.row, tail); }))
+        if (!wait(t, [&] { return t.cursor() == at && shows(at.row - 1, before_cursor) && shows(at.row, tail); }))
             return fail(t, "typing: Enter not shown");
-        (bottom ? f.enterBottom : f.enterMid).add(t.bytes() - before);
+        (bottom ? f.enterBottom : f.enterMid).add(t.bytes_received() - before);
         before_cursor.clear();
     }
     return true;
@@ -495,21 +260,21 @@ struct ScrollFigures {
 bool bench_scrolling(const Bench& b, ScrollFigures& f) {
     std::string path = b.dir.file("scroll.txt");
     if (!write_numbered_file(path, SCROLL_FILE_LINES)) return cannot_write(path);
-    Terminal t;
+    TerminalSession t;
     if (!b.start(t, {path})) return false;
     if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "scrolling: no first screen");
     for (int r = FIRST_ROW + 1; r <= BOTTOM; ++r) {
-        t.key(VTERM_KEY_DOWN);
-        if (!t.wait_for([&] { return t.cursor() == Pos{r, 0}; })) return fail(t, "scrolling: cursor did not move down");
+        t.key(Key::Down);
+        if (!wait(t, [&] { return t.cursor() == Pos{r, 0}; })) return fail(t, "scrolling: cursor did not move down");
     }
     long text = 0;
     for (int k = 1; k <= SCROLLS; ++k) {
         long want = BOTTOM - FIRST_ROW + 1 + k;
-        uint64_t before = t.bytes();
-        t.key(VTERM_KEY_DOWN);
-        if (!t.wait_for([&] { return t.cursor() == Pos{BOTTOM, 0} && label_of(t.row(BOTTOM)) == want; }))
+        uint64_t before = t.bytes_received();
+        t.key(Key::Down);
+        if (!wait(t, [&] { return t.cursor() == Pos{BOTTOM, 0} && label_of(t.row(BOTTOM)) == want; }))
             return fail(t, "scrolling: line " + std::to_string(want) + " did not come into view");
-        f.scrolls.add(t.bytes() - before);
+        f.scrolls.add(t.bytes_received() - before);
         text += static_cast<long>(trimmed(t.row(BOTTOM)).size());
     }
     if (label_of(t.row(FIRST_ROW)) != SCROLLS + 1) return fail(t, "scrolling: the top row reads wrong");
@@ -551,10 +316,10 @@ double time_wc(const std::string& path) {
 
 // One PageDown, waited for until the bottom row shows the line a page further on;
 // then the position message must name the line the cursor is on.
-bool page_down(Terminal& t, int row, const char* where) {
+bool page_down(TerminalSession& t, int row, const char* where) {
     long bottom = label_of(t.row(BOTTOM));
-    t.key(VTERM_KEY_PAGEDOWN);
-    if (!t.wait_for([&] { return t.cursor() == Pos{row, 0} && label_of(t.row(BOTTOM)) == bottom + PAGE; }))
+    t.key(Key::PageDown);
+    if (!wait(t, [&] { return t.cursor() == Pos{row, 0} && label_of(t.row(BOTTOM)) == bottom + PAGE; }))
         return fail(t, std::string("paging ") + where + ": the page did not arrive");
     std::string shown = "ln:" + std::to_string(label_of(t.row(row))) + " col:1 ";
     if (t.row(0).find(shown) == std::string::npos)
@@ -571,13 +336,13 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
     // The time to open is the best of a few starts, as for `wc -l`.
     run.open = 1e9;
     for (int i = 1; i < OPENS; ++i) {
-        Terminal t;
+        TerminalSession t;
         auto t0 = Clock::now();
         if (!b.start(t, args)) return false;
         if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
         run.open = std::min(run.open, seconds_since(t0));
     }
-    Terminal t;
+    TerminalSession t;
     auto t0 = Clock::now();
     if (!b.start(t, args)) return false;
     if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
@@ -589,11 +354,11 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
         auto typed = Clock::now();
         t.send("x");
         std::string shown = trimmed(("x" + line).substr(0, COLS));
-        if (!t.wait_for([&] { return t.cursor() == Pos{row, 1} && trimmed(t.row(row)) == shown; }))
+        if (!wait(t, [&] { return t.cursor() == Pos{row, 1} && trimmed(t.row(row)) == shown; }))
             return fail(t, "typing after start: character not shown");
         run.typedAtStart = seconds_since(typed);
-        t.key(VTERM_KEY_LEFT);
-        if (!t.wait_for([&] { return t.cursor() == Pos{row, 0}; }))
+        t.key(Key::Left);
+        if (!wait(t, [&] { return t.cursor() == Pos{row, 0}; }))
             return fail(t, "typing after start: cursor did not move");
     }
 
@@ -602,8 +367,8 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
         t0 = Clock::now();
         for (int i = 0; i < ROUND_TRIPS; ++i) {
             Pos want{row, (i + 1) % 2};
-            t.key(i % 2 ? VTERM_KEY_LEFT : VTERM_KEY_RIGHT);
-            if (!t.wait_for([&] { return t.cursor() == want; })) return fail(t, "round trip: cursor did not move");
+            t.key(i % 2 ? Key::Left : Key::Right);
+            if (!wait(t, [&] { return t.cursor() == want; })) return fail(t, "round trip: cursor did not move");
         }
         *roundTrip = seconds_since(t0) / ROUND_TRIPS;
     }
@@ -615,7 +380,7 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
     // The machine may be busy with other work: the steady figure is the median of
     // blocks of pages, beside the mean and the editor's own CPU time.
     double cpu = t.cpu_seconds();
-    uint64_t bytes = t.bytes();
+    uint64_t bytes = t.bytes_received();
     std::vector<double> blocks;
     auto all = Clock::now();
     for (int block = 0; block < PAGES / PAGE_BLOCK; ++block) {
@@ -628,7 +393,7 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
     std::sort(blocks.begin(), blocks.end());
     run.perPage = blocks[blocks.size() / 2];
     run.cpuPerPage = (t.cpu_seconds() - cpu) / PAGES;
-    run.bytesPerPage = static_cast<double>(t.bytes() - bytes) / PAGES;
+    run.bytesPerPage = static_cast<double>(t.bytes_received() - bytes) / PAGES;
 
     // Typing right after paging: a character at the start of the cursor's line, then
     // Enter, which carries the line down a row. The first character is timed alone.
@@ -640,12 +405,12 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
         t.send("x");
         at.col = 1;
         std::string shown = trimmed(("x" + line).substr(0, COLS));
-        if (!t.wait_for([&] { return t.cursor() == at && trimmed(t.row(at.row)) == shown; }))
+        if (!wait(t, [&] { return t.cursor() == at && trimmed(t.row(at.row)) == shown; }))
             return fail(t, "typing after paging: character not shown");
         if (i == 0) run.firstTyped = seconds_since(typed);
-        t.key(VTERM_KEY_ENTER);
+        t.key(Key::Enter);
         at = {std::min(at.row + 1, BOTTOM), 0};
-        if (!t.wait_for([&] {
+        if (!wait(t, [&] {
                 return t.cursor() == at && trimmed(t.row(at.row - 1)) == "x" && trimmed(t.row(at.row)) == line;
             }))
             return fail(t, "typing after paging: Enter not shown");

@@ -683,6 +683,7 @@ bool TerminalSession::pump(milliseconds max_wait) {
     while (total < kMaxReadPerPump) {
       const ssize_t r = ::read(master_.get(), buf, sizeof buf);
       if (r > 0) {
+        bytes_received_ += static_cast<std::uint64_t>(r);
         feed(buf, static_cast<std::size_t>(r));
         total += static_cast<std::size_t>(r);
         got_output = true;
@@ -829,6 +830,24 @@ int TerminalSession::exit_status() const {
 int TerminalSession::exit_signal() const {
   if (!reaped_ || wait_status_ == -1 || !WIFSIGNALED(wait_status_)) return 0;
   return WTERMSIG(wait_status_);
+}
+
+double TerminalSession::cpu_seconds() const {
+  if (pid_ <= 0 || reaped_) return 0;
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+  std::string stat;
+  if (!std::getline(in, stat)) return 0;
+  // The command name in parentheses may hold blanks; fields count from after it.
+  const auto paren = stat.rfind(')');
+  if (paren == std::string::npos) return 0;
+  std::istringstream fields(stat.substr(paren + 1));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {  // utime and stime are 14 and 15
+    if (i == 14) utime = std::strtoull(field.c_str(), nullptr, 10);
+    if (i == 15) stime = std::strtoull(field.c_str(), nullptr, 10);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 void TerminalSession::resize(int cols, int rows) {

@@ -208,6 +208,12 @@ class TerminalSession {
   int exit_status() const;
   // Signal that ended the child, else 0.
   int exit_signal() const;
+  // Bytes the program has written to the terminal so far, as it wrote them
+  // (before any rewriting for the model); counts only what waiting took in.
+  std::uint64_t bytes_received() const { return bytes_received_; }
+  // User plus system CPU time the child has used so far, from /proc; 0 once
+  // it has been reaped or if that cannot be read.
+  double cpu_seconds() const;
 
   // Sets the window size; the program gets SIGWINCH.
   void resize(int cols, int rows);
@@ -262,6 +268,7 @@ class TerminalSession {
   Fd master_;
   Fd pidfd_;
   bool output_eof_ = false;
+  std::uint64_t bytes_received_ = 0;
   std::string pending_input_;
   pid_t pid_ = -1;
   bool reaped_ = false;
