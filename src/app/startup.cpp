@@ -56,10 +56,9 @@ void memory_exhausted() {
 }
 
 bool confirm_overwrite() {
-    ShowPromptLine("File already exists: Overwrite ? ");
-    int key = ReadKey();
+    bool yes = AskYesNo("File already exists: Overwrite ? ", false);
     PlaceCursor();
-    return key == 'y' || key == 'Y';
+    return yes;
 }
 
 void exit_hook(int32_t status) { editor_exit(status); }
@@ -122,8 +121,8 @@ void open_command_line_files(const CommandLine& line) {
             continue;
         }
         open_file(nullptr);
-        std::strncpy(CurrentFile.name, path.c_str(), MAX_NAME);
-        std::strncpy(OpenFiles.current->name, path.c_str(), MAX_NAME);
+        copy_text(CurrentFile.name, sizeof CurrentFile.name, path);
+        copy_text(OpenFiles.current->name, sizeof OpenFiles.current->name, path);
         CurrentFile.named = OpenFiles.current->named = 1;
         SetPendingText("New File: " + shorten_left(path, 28));
     }

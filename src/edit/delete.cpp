@@ -48,10 +48,7 @@ void step_left() {
 }
 
 void redraw_current_row() {
-    const Line* line = CurrentFile.currentLine;
-    MoveTo(GetLeftColumn(), view().cursorRow);
-    ClearRow(view().cursorRow);
-    DrawLineAt(GetLeftColumn(), view().cursorRow, false, line->text(), line->length, 0);
+    RedrawLineFrom(CurrentFile.currentLine, view().cursorRow, GetLeftColumn());
     PlaceCursor();
 }
 
@@ -212,11 +209,7 @@ void delete_range(Line* line, int32_t a, int32_t b, int32_t row) {
     int32_t count = last - a + 1;
     std::memmove(line->text() + a, line->text() + last + 1, line->length - last - 1);
     line->length -= count;
-    if (row < ScreenRows) {
-        MoveTo(GetLeftColumn(), row);
-        ClearRow(row);
-        DrawLineAt(GetLeftColumn(), row, false, line->text(), line->length, 0);
-    }
+    if (row < ScreenRows) RedrawLineFrom(line, row, GetLeftColumn());
 }
 
 }  // namespace qx

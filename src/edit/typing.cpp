@@ -18,13 +18,7 @@ namespace {
 
 int32_t g_rememberedIndent = 0;   // of the last line that had text, for auto-indent
 
-int32_t buffer_indent() {
-    int32_t n = 0;
-    while (n < LineEditBuffer.length && (LineEditBuffer.text[n] == ' ' ||
-                                         (LineEditBuffer.text[n] >= '\t' && LineEditBuffer.text[n] <= '\r')))
-        ++n;
-    return n;
-}
+int32_t buffer_indent() { return count_leading_blanks(LineEditBuffer.text, LineEditBuffer.length); }
 
 }  // namespace
 

@@ -42,12 +42,7 @@ void finish_step(UndoItem* item, bool one_of_many) {
     free_undo_item(item);
 }
 
-void redraw_from(int32_t column) {
-    const Line* line = CurrentFile.currentLine;
-    MoveTo(column, view().cursorRow);
-    ClearRow(view().cursorRow);
-    DrawLineAt(column, view().cursorRow, false, line->text(), line->length, column);
-}
+void redraw_from(int32_t column) { RedrawLineFrom(CurrentFile.currentLine, view().cursorRow, column); }
 
 void undo_del_char(UndoItem* item) {
     bool rubout = item->command == command_index('#');

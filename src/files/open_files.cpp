@@ -27,18 +27,12 @@ int32_t OpenError = 0;
 
 namespace {
 
-void copy_name(char* destination, std::string_view name) {
-    std::size_t n = std::min<std::size_t>(name.size(), MAX_NAME);
-    std::memcpy(destination, name.data(), n);
-    destination[n] = '\0';
-}
-
 void load_file(int32_t previous) {
     EditFile* record = OpenFiles.current;
     CurrentFile.named = record->named;
     CurrentFile.text = FileText{};
     CurrentFile.view = FileView{};
-    copy_name(CurrentFile.name, record->name);
+    copy_text(CurrentFile.name, sizeof CurrentFile.name, record->name);
     FileText& text = CurrentFile.text;
     int32_t result =
         read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
@@ -76,23 +70,13 @@ void save_file_state(int32_t index) {
     line_commit();
     CurrentFile.view.firstColumn = GetLeftColumn();
     CurrentFile.view.lastColumn = GetRightColumn();
-    f->text = CurrentFile.text;
-    f->view = CurrentFile.view;
-    std::memcpy(f->name, CurrentFile.name, sizeof f->name);
-    f->currentLine = CurrentFile.currentLine;
-    f->currentLineNumber = CurrentFile.currentLineNumber;
-    f->named = CurrentFile.named;
+    static_cast<FileState&>(*f) = CurrentFile;
 }
 
 void load_file_state(int32_t index) {
     EditFile* f = open_file_at(index);
     if (!f) return;
-    CurrentFile.text = f->text;
-    CurrentFile.view = f->view;
-    std::memcpy(CurrentFile.name, f->name, sizeof f->name);
-    CurrentFile.currentLine = f->currentLine;
-    CurrentFile.currentLineNumber = f->currentLineNumber;
-    CurrentFile.named = f->named;
+    CurrentFile = *f;
     StoreLeftColumn(CurrentFile.view.firstColumn);
     StoreRightColumn(CurrentFile.view.lastColumn);
     OpenFiles.current = f;
@@ -117,7 +101,7 @@ int32_t find_open_file(std::string_view name) {
 void make_new_empty_file() {
     CurrentFile.text = FileText{};
     CurrentFile.view = FileView{};
-    copy_name(CurrentFile.name, OpenFiles.current->name);
+    copy_text(CurrentFile.name, sizeof CurrentFile.name, OpenFiles.current->name);
     CurrentFile.named = 0;
     FileText& text = CurrentFile.text;
     text.format = 'u';
@@ -147,7 +131,7 @@ void open_file(const char* path) {
     }
     auto* record = valloc_record<EditFile>();
     record->named = path ? 1 : 0;
-    copy_name(record->name, path ? std::string_view(path) : UNNAMED_FILE);
+    copy_text(record->name, sizeof record->name, path ? std::string_view(path) : UNNAMED_FILE);
     list_append(OpenFiles.list, record);
     save_file_state(previous);
     OpenFiles.currentIndex = OpenFiles.count++;

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -119,8 +118,7 @@ void abandon_all() {
     if (!count_modified_files(count)) editor_exit(0);
     char question[96];
     std::snprintf(question, sizeof question, "%d %s", count, "file(s) with unsaved changes. Are you sure? ");
-    ShowPromptLine(question);
-    if (std::toupper(ReadKey()) == 'Y') editor_exit(0);
+    if (AskYesNo(question, false)) editor_exit(0);
 }
 
 void write_under_new_name() {
@@ -131,8 +129,7 @@ void write_under_new_name() {
         return;
     }
     if (::access(name, F_OK) == 0) {
-        ShowPromptLine("File already exists: Overwrite ? ");
-        if (std::toupper(ReadKey()) != 'Y') {
+        if (!AskYesNo("File already exists: Overwrite ? ", false)) {
             ShowMessage("File not written");
             return;
         }

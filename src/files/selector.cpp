@@ -28,13 +28,6 @@ constexpr int32_t BROWSER_MIN_WIDTH = 30;
 constexpr std::string_view FOOTER =
     "CurUp/CurDn/CurLeft/CurRight, PgUp/PgDn, ENTER (select entry), ESC-q (Quit)";
 
-void copy_text(char* destination, int32_t size, std::string_view text) {
-    if (size <= 0) return;
-    std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(destination, text.data(), n);
-    destination[n] = '\0';
-}
-
 // The entries plus the typed-name entry, from valloc, freed with the table.
 class EntryTable {
 public:
@@ -412,7 +405,7 @@ int32_t select_open_file(std::string_view title, char* destination, int32_t size
         text_count(f->text, false, chars, lines, checksum);
         entry.lines = static_cast<int32_t>(lines);
         entry.chars = static_cast<int32_t>(chars);
-        entry.changed = chars != f->text.charCount || lines != f->text.lineCount || checksum != f->text.checksum;
+        entry.changed = counts_differ(f->text, chars, lines, checksum);
     }
     int32_t position = preselected;
     char name[SELECTOR_NAME_SIZE];

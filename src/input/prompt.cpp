@@ -156,11 +156,11 @@ void ShowFileMenu(std::string_view menu, bool push) {
     MoveTo(static_cast<int32_t>(menu.size()), 0);
 }
 
-bool AskYesNo(std::string_view question) {
+bool AskYesNo(std::string_view question, bool bell) {
     ShowPromptLine(question);
     int key = std::toupper(ReadKey());
     if (key == 'Y') return true;
-    if (key != 'N') Beep();
+    if (key != 'N' && bell) Beep();
     return false;
 }
 

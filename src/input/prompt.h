@@ -20,8 +20,9 @@ int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_
 // end of row 0; push puts it on the prompt stack, otherwise the top is shown again.
 void ShowFileMenu(std::string_view menu, bool push);
 
-// A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the bell.
-bool AskYesNo(std::string_view question);
+// A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the
+// bell, unless the question takes any other key quietly as no.
+bool AskYesNo(std::string_view question, bool bell = true);
 // The next key of a one-letter menu, in upper case (Enter once ESC ended a repetition).
 int ReadMenuKey();
 

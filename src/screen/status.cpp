@@ -231,6 +231,12 @@ void RedrawText() {
     PlaceCursor();
 }
 
+void RedrawLineFrom(const Line* line, int32_t row, int32_t column) {
+    MoveTo(column, row);
+    ClearRow(row);
+    DrawLineAt(column, row, false, line->text(), line->length, column);
+}
+
 void RedrawFromCursor() {
     int32_t row = CurrentFile.view.cursorRow;
     ClearToBottom(row);

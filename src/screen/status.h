@@ -50,6 +50,8 @@ void PlaceCursor();
 int32_t FrameCurrentLine(int32_t row);
 void RedrawText();
 void RedrawFromCursor();
+// Draws a line again on its row from a text column to the right edge.
+void RedrawLineFrom(const Line* line, int32_t row, int32_t column);
 bool FindLineRow(const Line* line, int32_t& row);
 void ShowCursorAt(int32_t col);
 // `line` may be a list header: the first line then follows it.

@@ -1,5 +1,6 @@
 #include "store/line.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "store/memory.h"
@@ -107,6 +108,13 @@ Line* new_line_packed(const char* text, int32_t length) {
 }
 
 void free_line(Line* line) { vfree(line); }
+
+void copy_text(char* destination, int32_t size, std::string_view text) {
+    if (size <= 0) return;
+    std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(destination, text.data(), n);
+    destination[n] = '\0';
+}
 
 int32_t mem_find_byte(const char* bytes, char c, int32_t n) {
     for (int32_t i = 0; i < n; ++i)

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace qx {
 
@@ -82,6 +83,19 @@ Line* new_line(const char* text, int32_t length);
 // The same, packed after the previously read line (see valloc_packed).
 Line* new_line_packed(const char* text, int32_t length);
 void free_line(Line* line);
+
+// White space as line texts know it: blank, tab, and the other control spaces.
+inline bool is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Leading white space of a text.
+inline int32_t count_leading_blanks(const char* text, int32_t length) {
+    int32_t n = 0;
+    while (n < length && is_blank(text[n])) ++n;
+    return n;
+}
+
+// Copies text into a buffer of size bytes, cut to fit and always ended by NUL.
+void copy_text(char* destination, int32_t size, std::string_view text);
 
 // Byte-range operations.
 int32_t mem_find_byte(const char* bytes, char c, int32_t n);

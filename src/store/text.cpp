@@ -76,11 +76,15 @@ void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_
     }
 }
 
+bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum) {
+    return chars != text.charCount || lines != text.lineCount || checksum != text.checksum;
+}
+
 namespace {
 bool differs(const FileText& text) {
     uint32_t chars, lines, checksum;
     text_count(text, false, chars, lines, checksum);
-    return chars != text.charCount || lines != text.lineCount || checksum != text.checksum;
+    return counts_differ(text, chars, lines, checksum);
 }
 }  // namespace
 
@@ -101,11 +105,6 @@ std::string shorten_left(std::string_view text, int32_t width) {
     return result;
 }
 
-int32_t leading_blanks(const Line* line) {
-    int32_t n = 0;
-    const char* t = line->text();
-    while (n < line->length && (t[n] == ' ' || (t[n] >= '\t' && t[n] <= '\r'))) ++n;
-    return n;
-}
+int32_t leading_blanks(const Line* line) { return count_leading_blanks(line->text(), line->length); }
 
 }  // namespace qx

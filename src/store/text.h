@@ -39,8 +39,9 @@ struct FileView {
     int32_t lastColumn;
 };
 
-// The live state of the file being edited.
-struct CurrentFileState {
+// What the editor knows of one file: live for the file being edited, a snapshot in
+// its open-file record while another file is current.
+struct FileState {
     FileText text;
     FileView view;
     int32_t named;
@@ -48,17 +49,12 @@ struct CurrentFileState {
     int32_t currentLineNumber;
     char name[MAX_NAME + 1];
 };
+using CurrentFileState = FileState;
 
-// One open file: a snapshot of CurrentFileState while another file is current.
-struct EditFile : ListLink {
+// One open file, a node of the open-file list.
+struct EditFile : ListLink, FileState {
     int32_t reserved1;
-    FileText text;
-    FileView view;
-    int32_t named;
-    Line* currentLine;
-    int32_t currentLineNumber;
     int32_t reserved2;
-    char name[MAX_NAME + 1];
 };
 
 struct OpenFileList {
@@ -96,6 +92,8 @@ void line_abandon();
 void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_t& lines,
                 uint32_t& checksum);
 uint32_t line_checksum(const char* text, int32_t length);
+// Whether a recount differs from the counts stored when the text was read or written.
+bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum);
 bool file_is_modified();
 bool count_modified_files(int32_t& count);
 

@@ -48,8 +48,6 @@ bool plain_printable(const char* p, int32_t n) {
     return true;
 }
 
-bool is_white(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // A file descriptor that closes itself.
 class FileHandle {
 public:
@@ -199,7 +197,7 @@ int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop) {
 }
 
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
-    while (length > 0 && is_white(buffer[length - 1])) --length;
+    while (length > 0 && is_blank(buffer[length - 1])) --length;
     int32_t out = 0, column = 0, run = 0;
     for (int32_t in = 0; in < length; ++in, ++column) {
         char c = buffer[in];
@@ -207,7 +205,7 @@ int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
         if (c == '\t') {
             column = next_tab_stop(column, tabstop) - 1;
             run = 0;
-        } else if (!is_white(c)) {
+        } else if (!is_blank(c)) {
             run = 0;
         } else if (++run, next_tab_stop(column, tabstop) == column + 1) {
             out -= run;
