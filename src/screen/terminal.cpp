@@ -37,5 +37,6 @@ const Terminal* g_terminal = &NONE;
 
 const Terminal& Term() { return *g_terminal; }
 void UseTerminal(const Terminal& terminal) { g_terminal = &terminal; }
+const Terminal& NoTerminal() { return NONE; }
 
 }  // namespace qx

@@ -68,9 +68,10 @@ struct Terminal {
     MouseReport (*read_mouse)(int32_t& row, int32_t& col);
 };
 
-// The terminal in use; Installs `terminal` (kept by reference).
+// The terminal in use, and installing one (kept by reference).
 const Terminal& Term();
 void UseTerminal(const Terminal& terminal);
 const Terminal& CursesTerminal();
+const Terminal& NoTerminal();
 
 }  // namespace qx

@@ -1,12 +1,14 @@
-// A fixture for unit tests that drive editing commands as keys would, without a
-// terminal: a 24 x 80 screen in memory, one open file, and readers for the text,
-// the cursor and the message buffer.
+// A fixture for unit tests that drive editing commands as keys would, on a
+// 24 x 80 fake screen: one open file, and readers for the text, the cursor, the
+// message buffer and what the screen shows.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/dispatch.h"
@@ -14,6 +16,7 @@
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "support/editor_state.h"
+#include "support/fake_terminal.h"
 #include "undo/undo.h"
 
 namespace qx::test {
@@ -23,9 +26,9 @@ protected:
     using Lines = std::vector<std::string>;
 
     void SetUp() override {
-        ScreenRows = 24;
-        ScreenColumns = 80;
         Options = DEFAULT_OPTIONS;
+        install_fake_screen();
+        InitScreen();
         reset_dispatcher();
         InitStatus();
         undo_init();
@@ -34,11 +37,16 @@ protected:
         flush_undo();
         reset_editor_state();
         Options = DEFAULT_OPTIONS;
+        EndScreen();
+        UseTerminal(NoTerminal());
     }
 
-    // Opens the lines as the current file with the cursor on line (0-based) and col.
+    // Opens the lines as the current file with the cursor on line (0-based) and
+    // col, the screen drawn as at start-up.
     void open(const Lines& lines, int line = 0, int col = 0) {
         open_test_file(lines);
+        DrawSeparator(1);
+        UpdateStatus(true, 0, TypingMode);
         place(line, col);
     }
     void place(int line, int col) {
@@ -46,6 +54,8 @@ protected:
         CurrentFile.currentLine = LineAtIndex(line);
         CurrentFile.view.cursorColumn = col;
         FrameCurrentLine(FIRST_TEXT_ROW + std::min(line, ScreenRows - 3));
+        RedrawText();
+        PlaceCursor();
     }
     Lines text() {
         line_commit();
@@ -59,6 +69,20 @@ protected:
     void command(const std::string& keys) {
         for (char c : keys) Dispatch(c);
     }
+    // Keys as the terminal delivers them (ESC sequences, control keys, key codes),
+    // each through the main loop.
+    void keys(std::initializer_list<KeyCode> codes) {
+        for (KeyCode k : codes) fake_screen().keys.push_back(k);
+        while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    void keys(std::string_view bytes) {
+        for (char c : bytes) fake_screen().keys.push_back(static_cast<unsigned char>(c));
+        while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    // What the screen shows: a row without its trailing blanks, the cursor, the bells.
+    std::string row(int32_t r) { return fake_screen().row(r); }
+    ScreenPos cursor() { return fake_screen().cursor; }
+    int32_t bells() { return fake_screen().bells; }
     std::string message() {
         std::string m(MessageBuffer());
         return m.substr(0, m.find_last_not_of(' ') + 1);
