@@ -83,6 +83,10 @@ protected:
     std::string row(int32_t r) { return fake_screen().row(r); }
     ScreenPos cursor() { return fake_screen().cursor; }
     int32_t bells() { return fake_screen().bells; }
+    std::string shown_message() {
+        std::string m = fake_screen().text[0].substr(25, 40);
+        return m.substr(0, m.find_last_not_of(' ') + 1);
+    }
     std::string message() {
         std::string m(MessageBuffer());
         return m.substr(0, m.find_last_not_of(' ') + 1);
