@@ -108,6 +108,97 @@ TEST_F(KeyReaderTest, ReadsWholeSequencesFromTheTerminal) {
     EXPECT_EQ(Mode, MODE_INSERT);
 }
 
+// Keys through the main loop, as the screen shows them.
+class KeysTest : public test::EditorTest {
+protected:
+    std::string mode_shown() { return row(0).substr(71); }
+};
+using Pos = test::ScreenPos;
+
+TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
+    open({std::string(60, '.')});
+    keys("\x1b" "12");
+    EXPECT_EQ(row(0), "%12" + std::string(68, ' ') + "      CMD");
+    EXPECT_EQ(cursor(), (Pos{0, 3}));
+    keys({CODE_BACKSPACE});   // rubs out the last digit only
+    EXPECT_EQ(row(0).substr(0, 4), "%1  ");
+    EXPECT_EQ(cursor(), (Pos{0, 2}));
+    keys("5");
+    EXPECT_EQ(row(0).substr(0, 4), "%15 ");
+    // A count turns the cursor key's ESC form (WordRight) into right.
+    keys({CODE_RIGHT});
+    EXPECT_EQ(cursor(), (Pos{2, 15}));
+    EXPECT_EQ(row(0).substr(0, 8), "test.txt");
+    EXPECT_EQ(mode_shown(), "      INS");
+    // A ninth digit is refused with the bell; "*" starts afresh.
+    keys("\x1b" "123456789");
+    EXPECT_EQ(row(0).substr(0, 10), "%12345678 ");
+    EXPECT_EQ(bells(), 1);
+    keys("*");
+    EXPECT_EQ(row(0).substr(0, 3), "%* ");
+    keys({CODE_LEFT});   // as often as it can: to column 0
+    EXPECT_EQ(cursor(), (Pos{2, 0}));
+    EXPECT_EQ(mode_shown(), "      INS");
+}
+
+TEST_F(KeysTest, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
+    open({"abc", "def"});
+    keys({CODE_RIGHT, ESC, ENTER, 'x'});   // no command, no new line, back in insert mode
+    EXPECT_EQ(row(2), "axbc");
+    EXPECT_EQ(row(3), "def");
+    EXPECT_EQ(cursor(), (Pos{2, 2}));
+    keys("\x1b" "4");   // a typed count goes with it
+    EXPECT_EQ(row(0).substr(0, 3), "%4 ");
+    keys({ENTER});
+    EXPECT_EQ(mode_shown(), "      INS");
+    keys({CODE_RIGHT});
+    EXPECT_EQ(cursor(), (Pos{2, 3}));
+    keys("\x1b\x1bi");
+    EXPECT_EQ(shown_message(), "ln:1 col:4  50% (2 lines)");
+    keys({CODE_DOWN});
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+    keys("\x1b\x1b\x1bi");
+    EXPECT_EQ(shown_message(), "ln:2 col:4  100% (2 lines)");
+}
+
+TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
+    Lines lines;
+    for (int i = 1; i <= 12; ++i) lines.push_back("line " + std::to_string(i));
+    open(lines);
+    keys("\x1b" "2l");
+    EXPECT_EQ(row(2), "line 3");
+    keys({CODE_F1});
+    EXPECT_EQ(row(2), "line 5");
+    EXPECT_EQ(row(9), "line 12");
+    // Motions are not remembered: Again still deletes two lines.
+    keys({CODE_DOWN, ESC, 'a'});
+    EXPECT_EQ(row(3), "line 8");
+    EXPECT_EQ(cursor(), (Pos{3, 0}));
+    EXPECT_EQ(text().size(), 6u);
+}
+
+TEST_F(KeysTest, BytesThatAreNoCommand) {
+    open({"text"});
+    keys({0xE9});
+    EXPECT_EQ(shown_message(), "Unknown command");
+    EXPECT_EQ(mode_shown(), "      INS");
+    keys("a");
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+    EXPECT_EQ(row(2), "atext");
+    keys("\x1by");
+    EXPECT_EQ(shown_message(), "Unknown command");
+    keys({ESC, 0xFF, 'b'});
+    EXPECT_EQ(row(2), "abtext");
+    EXPECT_EQ(cursor(), (Pos{2, 2}));
+    EXPECT_EQ(mode_shown(), "      INS");
+    // A control key without a command rings the bell and is the command I.
+    keys({1});
+    EXPECT_EQ(mode_shown(), "      OVR");
+    EXPECT_EQ(bells(), 1);
+    keys("c");
+    EXPECT_EQ(row(2), "abcext");
+}
+
 TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {
     EXPECT_EQ(MapRepeatedCommand(command_index(']')), '.');
     EXPECT_EQ(MapRepeatedCommand(command_index('[')), ',');
