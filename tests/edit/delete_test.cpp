@@ -64,8 +64,7 @@ TEST_F(DeleteTest, DelCharShiftsTheRowAndRefillsItsRightEdge) {
     EXPECT_EQ(row(4), "next");
     EXPECT_EQ(cursor(), (test::ScreenPos{3, 5}));
     keys({CODE_DC});
-    EXPECT_EQ(row(3), "abcefnext");
-    EXPECT_EQ(row(4), "");
+    EXPECT_EQ(rows(3, 4), (Lines{"abcefnext", ""}));
     EXPECT_EQ(cursor(), (test::ScreenPos{3, 5}));
 }
 
@@ -130,8 +129,7 @@ TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     open({"one", "two", "three", "four", "five"}, 1, 2);
     keys("\x1b" "3l");
     EXPECT_EQ(text(), (Lines{"one", "five"}));
-    EXPECT_EQ(row(3), "five");
-    EXPECT_EQ(row(4), "");
+    EXPECT_EQ(rows(3, 4), (Lines{"five", ""}));
     EXPECT_EQ(cursor(), (test::ScreenPos{3, 2}));
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"two", "three", "four"}));
     EXPECT_EQ(line(), 1);
@@ -140,8 +138,7 @@ TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{"one"}));
     EXPECT_EQ(line(), 0) << "deleting the last line makes the one above current";
-    EXPECT_EQ(row(2), "one");
-    EXPECT_EQ(row(3), "");
+    EXPECT_EQ(rows(2, 3), (Lines{"one", ""}));
     EXPECT_EQ(cursor(), (test::ScreenPos{2, 2}));
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"five"})) << "a new command starts the buffer afresh";
     keys({CODE_F1 + 8});

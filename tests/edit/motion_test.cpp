@@ -190,8 +190,7 @@ TEST_F(MotionTest, ScrollingSidewaysShowsTheViewsColumns) {
         run('(');
         column = std::max(column - 40, 0);
         EXPECT_EQ(shown_message(), "Scrolled left to column " + std::to_string(left));
-        EXPECT_EQ(row(2), visible(line, left));
-        EXPECT_EQ(row(3), visible("short", left));
+        EXPECT_EQ(rows(2, 3), (Lines{visible(line, left), visible("short", left)}));
         EXPECT_EQ(cursor(), (test::ScreenPos{3, column - left}));
         EXPECT_EQ(row(0).substr(71, 2), left > 0 ? "<-" : "  ");
     }

@@ -144,8 +144,7 @@ TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
 TEST_F(KeysTest, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
     open({"abc", "def"});
     keys({CODE_RIGHT, ESC, ENTER, 'x'});   // no command, no new line, back in insert mode
-    EXPECT_EQ(row(2), "axbc");
-    EXPECT_EQ(row(3), "def");
+    EXPECT_EQ(rows(2, 3), (Lines{"axbc", "def"}));
     EXPECT_EQ(cursor(), (Pos{2, 2}));
     keys("\x1b" "4");   // a typed count goes with it
     EXPECT_EQ(row(0).substr(0, 3), "%4 ");

@@ -61,9 +61,7 @@ TEST_F(TypingTest, EnterSplitsLinesWithAutoIndent) {
     open({"    indented text", "next"}, 0, 13);
     // In the middle of an indented line: the rest goes down with the same indentation.
     keys({ENTER});
-    EXPECT_EQ(row(2), "    indented");
-    EXPECT_EQ(row(3), "    text");
-    EXPECT_EQ(row(4), "next");
+    EXPECT_EQ(rows(2, 4), (Lines{"    indented", "    text", "next"}));
     EXPECT_EQ(cursor(), (Pos{3, 4}));
     keys("X");
     EXPECT_EQ(row(3), "    Xtext");
@@ -81,8 +79,7 @@ TEST_F(TypingTest, EnterSplitsLinesWithAutoIndent) {
 
     // At column 0 an empty line opens above; the cursor stays on its line, one row lower.
     keys({CODE_DOWN, CODE_HOME, ENTER});
-    EXPECT_EQ(row(6), "");
-    EXPECT_EQ(row(7), "next");
+    EXPECT_EQ(rows(6, 7), (Lines{"", "next"}));
     EXPECT_EQ(cursor(), (Pos{7, 0}));
     keys("z\x1bi");
     EXPECT_EQ(row(7), "znext");
@@ -96,19 +93,15 @@ TEST_F(TypingTest, EnterOnTheLastRowAndInAScrolledView) {
     // Splitting the line on the last row scrolls the text up by one.
     keys({ESC, 'L', CODE_END, ENTER});
     EXPECT_EQ(row(2), "line 2");
-    EXPECT_EQ(row(22), "line 22");
-    EXPECT_EQ(row(23), "");
+    EXPECT_EQ(rows(22, 23), (Lines{"line 22", ""}));
     EXPECT_EQ(cursor(), (Pos{23, 0}));
     keys({'n', CODE_DOWN});
     EXPECT_EQ(row(2), "line 3");
-    EXPECT_EQ(row(22), "n");
-    EXPECT_EQ(row(23), "line 23");
+    EXPECT_EQ(rows(22, 23), (Lines{"n", "line 23"}));
     // Opening a line above the last row: the line itself stays on the last row.
     keys({CODE_HOME, ENTER});
     EXPECT_EQ(row(2), "line 4");
-    EXPECT_EQ(row(21), "n");
-    EXPECT_EQ(row(22), "");
-    EXPECT_EQ(row(23), "line 23");
+    EXPECT_EQ(rows(21, 23), (Lines{"n", "", "line 23"}));
     EXPECT_EQ(cursor(), (Pos{23, 0}));
 
     // Enter at the end of a long indented line brings the view back to column 0.
@@ -118,9 +111,7 @@ TEST_F(TypingTest, EnterOnTheLastRowAndInAScrolledView) {
     keys({CODE_END});
     EXPECT_EQ(mode_shown().substr(0, 2), "<-");
     keys({ENTER});
-    EXPECT_EQ(row(2), long_line.substr(0, 80));
-    EXPECT_EQ(row(3), "");
-    EXPECT_EQ(row(4), "next");
+    EXPECT_EQ(rows(2, 4), (Lines{long_line.substr(0, 80), "", "next"}));
     EXPECT_EQ(cursor(), (Pos{3, 4}));
     EXPECT_EQ(mode_shown(), "      INS");
 }

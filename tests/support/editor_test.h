@@ -43,8 +43,8 @@ protected:
 
     // Opens the lines as the current file with the cursor on line (0-based) and
     // col, the screen drawn as at start-up.
-    void open(const Lines& lines, int line = 0, int col = 0) {
-        open_test_file(lines);
+    void open(const Lines& lines, int line = 0, int col = 0, const char* name = "test.txt", int32_t format = 'u') {
+        open_test_file(lines, format, name);
         DrawSeparator(1);
         UpdateStatus(true, 0, TypingMode);
         place(line, col);
@@ -69,20 +69,36 @@ protected:
     void command(const std::string& keys) {
         for (char c : keys) Dispatch(c);
     }
+    // A fake screen of another size, before open().
+    void resize(int32_t rows, int32_t cols) {
+        install_fake_screen(rows, cols);
+        InitScreen();
+        InitStatus();
+    }
     // Keys as the terminal delivers them (ESC sequences, control keys, key codes),
-    // each through the main loop.
+    // each through the main loop. Keys after a counted command go in another call:
+    // queued behind it, they would be typed ahead of its repetition.
     void keys(std::initializer_list<KeyCode> codes) {
+        fake_screen().waits.clear();
         for (KeyCode k : codes) fake_screen().keys.push_back(k);
         while (!fake_screen().keys.empty()) MainLoopStep();
     }
     void keys(std::string_view bytes) {
+        fake_screen().waits.clear();
         for (char c : bytes) fake_screen().keys.push_back(static_cast<unsigned char>(c));
         while (!fake_screen().keys.empty()) MainLoopStep();
     }
     // What the screen shows: a row without its trailing blanks, the cursor, the bells.
     std::string row(int32_t r) { return fake_screen().row(r); }
+    Lines rows(int32_t from, int32_t to) {
+        Lines out;
+        for (int32_t r = from; r <= to; ++r) out.push_back(row(r));
+        return out;
+    }
     ScreenPos cursor() { return fake_screen().cursor; }
     int32_t bells() { return fake_screen().bells; }
+    // The screens at which the last keys() ran out while a panel or menu waited.
+    const std::vector<FakeShot>& waits() { return fake_screen().waits; }
     std::string shown_message() {
         std::string m = fake_screen().text[0].substr(25, 40);
         return m.substr(0, m.find_last_not_of(' ') + 1);

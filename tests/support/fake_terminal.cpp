@@ -103,7 +103,15 @@ constexpr Terminal FAKE{
     [] { ++g_screen.bells; },
     [](bool on) { g_screen.nodelay = on; },
     []() -> int32_t {
-        if (g_screen.keys.empty()) return g_screen.nodelay ? TERM_NO_KEY : ENTER;
+        if (g_screen.keys.empty() && g_screen.nodelay) return TERM_NO_KEY;
+        if (g_screen.keys.empty()) {
+            if (g_screen.waits.size() < 16) {
+                FakeShot shot{{}, g_screen.cursor};
+                for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
+                g_screen.waits.push_back(std::move(shot));
+            }
+            return ENTER;
+        }
         KeyCode key = g_screen.keys.front();
         g_screen.keys.pop_front();
         return key;

@@ -22,6 +22,12 @@ struct FakeMouse {
     int32_t row, col;
 };
 
+// The screen as a read found it waiting for a key the test had not queued.
+struct FakeShot {
+    std::vector<std::string> rows;   // without trailing blanks
+    ScreenPos cursor;
+};
+
 struct FakeScreen {
     int32_t rows = 24, cols = 80;
     std::vector<std::string> text;               // rows strings of cols characters
@@ -34,6 +40,7 @@ struct FakeScreen {
     // look without waiting finds nothing.
     std::deque<KeyCode> keys;
     std::deque<FakeMouse> mice;
+    std::vector<FakeShot> waits;   // the first few
 
     // Row r without its trailing blanks.
     std::string row(int32_t r) const;
