@@ -1,4 +1,4 @@
-// Several open files: switching keeps each file's screen, and the Edit menu.
+// Several files opened from disk: switching keeps each file's screen, and the Edit menu.
 #include "support/qx_screen.h"
 
 namespace qx::test {
@@ -57,16 +57,6 @@ TEST(OpenFiles, NextFileSwitchesAndComesBackToTheSameScreen) {
     QX_ASSERT_SCREEN(s, s.message80() == "ln:3 col:2  7% (40 lines)");
 }
 
-TEST(OpenFiles, NextFileWithOneFileRefuses) {
-    QxScreen s({"a.txt"});
-    s.write_file("a.txt", "only\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    const int bells = s.bell_count();
-    s.esc("n");
-    QX_ASSERT_SCREEN(s, s.message80() == "Only 1 file open" && s.bell_count() == bells + 1 &&
-                            s.row(0).substr(0, 6) == "a.txt " && s.row_trimmed(2) == "only");
-}
-
 TEST(OpenFiles, EditMenu) {
     const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ";   // 30 characters
     QxScreen s({"a.txt", long_name});
@@ -115,23 +105,6 @@ TEST(OpenFiles, EditMenu) {
     s.esc("n");
     QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row_trimmed(2) == "new" &&
                             s.cursor() == (Pos{2, 3}));
-}
-
-// A file opened while the view is scrolled sideways starts at its first column.
-TEST(OpenFiles, ANewFileStartsAtColumnZero) {
-    QxScreen s({"wide.txt"});
-    s.write_file("wide.txt", std::string(200, 'w') + "\n");
-    ASSERT_TRUE(s.start_editing());
-    s.key(Key::End);
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.cursor().col > 0);
-    s.esc("e");
-    s.type("n");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row(0).substr(71, 2) == "  " &&
-                            s.cursor() == (Pos{2, 0}));
-    s.type("x");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "x" && s.cursor() == (Pos{2, 1}));
-    s.esc("n");   // and the wide file keeps its own view
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.row(2).find('w') != std::string::npos);
 }
 
 }  // namespace

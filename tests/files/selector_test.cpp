@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/editor_test.h"
+
 namespace qx {
 namespace {
 
@@ -92,6 +94,29 @@ TEST(SelectorPaths, DirectoryMoves) {
     EXPECT_EQ(enter_directory("/", "etc"), "/etc");
     EXPECT_EQ(enter_directory("/home/u", "/var/log"), "/var/log");
     EXPECT_EQ(enter_directory("/home/u", "src/lib"), "/home/u/src/lib");
+}
+
+// NextFile alone refuses; New from the Edit menu opens an unnamed file at column 0
+// while the other file keeps its own sideways view.
+using OpenFilesTest = test::EditorTest;
+
+TEST_F(OpenFilesTest, NextFileAloneAndANewFileAtColumnZero) {
+    open({std::string(200, 'w')});
+    keys("\x1bn");
+    EXPECT_EQ(shown_message(), "Only 1 file open");
+    EXPECT_EQ(bells(), 1);
+    keys({CODE_END});
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    keys("\x1b" "en");
+    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
+    EXPECT_EQ(row(0).substr(71, 2), "  ");
+    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
+    keys("x");
+    EXPECT_EQ(row(2), "x");
+    keys("\x1bn");
+    EXPECT_EQ(row(0).substr(0, 9), "test.txt ");
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
 }
 
 }  // namespace

@@ -118,8 +118,7 @@ using Pos = test::ScreenPos;
 TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
     open({std::string(60, '.')});
     keys("\x1b" "12");
-    EXPECT_EQ(row(0), "%12" + std::string(68, ' ') + "      CMD");
-    EXPECT_EQ(cursor(), (Pos{0, 3}));
+    EXPECT_TRUE(shows(0, {"%12" + std::string(68, ' ') + "      CMD"}, {0, 3}));
     keys({CODE_BACKSPACE});   // rubs out the last digit only
     EXPECT_EQ(row(0).substr(0, 4), "%1  ");
     EXPECT_EQ(cursor(), (Pos{0, 2}));
@@ -144,8 +143,7 @@ TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
 TEST_F(KeysTest, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
     open({"abc", "def"});
     keys({CODE_RIGHT, ESC, ENTER, 'x'});   // no command, no new line, back in insert mode
-    EXPECT_EQ(rows(2, 3), (Lines{"axbc", "def"}));
-    EXPECT_EQ(cursor(), (Pos{2, 2}));
+    EXPECT_TRUE(shows(2, {"axbc", "def"}, {2, 2}));
     keys("\x1b" "4");   // a typed count goes with it
     EXPECT_EQ(row(0).substr(0, 3), "%4 ");
     keys({ENTER});
@@ -171,8 +169,7 @@ TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
     EXPECT_EQ(row(9), "line 12");
     // Motions are not remembered: Again still deletes two lines.
     keys({CODE_DOWN, ESC, 'a'});
-    EXPECT_EQ(row(3), "line 8");
-    EXPECT_EQ(cursor(), (Pos{3, 0}));
+    EXPECT_TRUE(shows(3, {"line 8"}, {3, 0}));
     EXPECT_EQ(text().size(), 6u);
 }
 
@@ -187,8 +184,7 @@ TEST_F(KeysTest, BytesThatAreNoCommand) {
     keys("\x1by");
     EXPECT_EQ(shown_message(), "Unknown command");
     keys({ESC, 0xFF, 'b'});
-    EXPECT_EQ(row(2), "abtext");
-    EXPECT_EQ(cursor(), (Pos{2, 2}));
+    EXPECT_TRUE(shows(2, {"abtext"}, {2, 2}));
     EXPECT_EQ(mode_shown(), "      INS");
     // A control key without a command rings the bell and is the command I.
     keys({1});

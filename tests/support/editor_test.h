@@ -96,6 +96,14 @@ protected:
         return out;
     }
     ScreenPos cursor() { return fake_screen().cursor; }
+    // Rows from `first` show `texts` and the cursor is at `at`; else the whole screen.
+    ::testing::AssertionResult shows(int32_t first, const Lines& texts, ScreenPos at) {
+        if (rows(first, first + static_cast<int32_t>(texts.size()) - 1) == texts && cursor() == at)
+            return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "the screen, cursor at " << cursor().row << "," << cursor().col;
+        for (int32_t r = 0; r < fake_screen().rows; ++r) failure << "\n" << r << "|" << row(r);
+        return failure;
+    }
     int32_t bells() { return fake_screen().bells; }
     // The screens at which the last keys() ran out while a panel or menu waited.
     const std::vector<FakeShot>& waits() { return fake_screen().waits; }

@@ -143,8 +143,7 @@ TEST_F(UndoTest, TheScreenAndTheStatusPanelFollowTheHistory) {
     ASSERT_EQ(waits().size(), 1u);
     EXPECT_EQ(waits()[0].rows[11], "Undo Actions:    3 Actions in 1 Undo Items");
     keys({26});
-    EXPECT_EQ(row(2), "abline one");
-    EXPECT_EQ(cursor(), (test::ScreenPos{2, 2}));
+    EXPECT_TRUE(shows(2, {"abline one"}, {2, 2}));
     keys("\x1b" "2u");
     keys("\x1bu");
     EXPECT_EQ(row(2), "line one");
