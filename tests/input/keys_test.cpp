@@ -194,6 +194,19 @@ TEST_F(KeysTest, BytesThatAreNoCommand) {
     EXPECT_EQ(row(2), "abcext");
 }
 
+// Mouse reports as the terminal classifies them: a click moves the cursor, a
+// release or a report outside the screen is nothing, anything else is refused.
+TEST_F(KeysTest, MouseReportsFromTheTerminal) {
+    open({"first", "second line"});
+    test::fake_screen().mice = {{MouseReport::Click, 3, 7}, {MouseReport::Release, 3, 2}, {MouseReport::Click, 30, 2}};
+    keys({CODE_MOUSE, CODE_MOUSE, CODE_MOUSE});
+    EXPECT_EQ(cursor(), (Pos{3, 7}));
+    test::fake_screen().mice = {{MouseReport::Other, 2, 2}};
+    keys({CODE_MOUSE});
+    EXPECT_EQ(shown_message(), "Unsupported mouse event");
+    EXPECT_EQ(bells(), 1);
+}
+
 TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {
     EXPECT_EQ(MapRepeatedCommand(command_index(']')), '.');
     EXPECT_EQ(MapRepeatedCommand(command_index('[')), ',');
