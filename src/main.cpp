@@ -1,3 +1,7 @@
 #include "app/startup.h"
+#include "screen/terminal.h"
 
-int main(int argc, char** argv) { qx::editor_start(argc, argv); }
+int main(int argc, char** argv) {
+    qx::UseTerminal(qx::CursesTerminal());
+    qx::editor_start(argc, argv);
+}

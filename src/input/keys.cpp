@@ -1,15 +1,15 @@
 #include "input/keys.h"
 
-#include <curses.h>
-
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "input/macro.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "screen/terminal.h"
 #include "state/command_state.h"
 #include "store/hooks.h"
 #include "undo/undo.h"
@@ -68,16 +68,6 @@ int32_t g_pendingCount = 0;
 bool g_fromTerminal = false;   // the last raw key was typed, not queued or played
 std::chrono::steady_clock::time_point g_lastLook{};
 
-int command(int letter) {
-    Mode = MODE_COMMAND;
-    return letter;
-}
-
-int refused() {
-    Beep();
-    return command('I');
-}
-
 // A terminal resize is not a key: the window keeps the start-up geometry and the
 // terminal is repainted from it.
 KeyCode read_terminal() {
@@ -89,11 +79,11 @@ KeyCode read_terminal() {
     }
     if (!ScreenStarted()) return ENTER;
     for (int failures = 0;;) {
-        int key = wgetch(stdscr);
-        if (key == KEY_RESIZE) {
+        KeyCode key = Term().read_key();
+        if (key == TERM_RESIZE) {
             RepaintScreen();
-        } else if (key != ERR) {
-            return NormaliseCursesKey(key);
+        } else if (key != TERM_NO_KEY) {
+            return key;
         } else if (++failures > 1000) {
             exit_editor(0);   // the terminal is gone: there is nobody left to ask
         }
@@ -117,29 +107,6 @@ void reset_key_reader() {
     g_pendingCount = 0;
     g_fromTerminal = false;
     g_lastLook = {};
-}
-
-KeyCode NormaliseCursesKey(KeyCode key) {
-    if (key == KEY_SR) return KEY_SHIFT_UP;
-    if (key == KEY_SF) return KEY_SHIFT_DOWN;
-    if (key == KEY_ENTER) return ENTER;   // keypad Enter
-    if (key <= KEY_MAX) return key;
-    // Keys the terminal description names itself: modified cursor keys (kUP5,
-    // kLFT3, ...) and the application keypad's operators (kpADD, ...).
-    const char* name = keyname(key);
-    if (!name) return key;
-    auto starts = [name](const char* prefix) { return std::strncmp(name, prefix, std::strlen(prefix)) == 0; };
-    if (starts("kUP")) return KEY_SHIFT_UP;
-    if (starts("kDN")) return KEY_SHIFT_DOWN;
-    if (starts("kLFT")) return CODE_SLEFT;
-    if (starts("kRIT")) return CODE_SRIGHT;
-    std::string_view pad = name;
-    if (pad == "kpADD") return KEY_PAD_PLUS;
-    if (pad == "kpSUB") return KEY_PAD_MINUS;
-    if (pad == "kpMUL") return KEY_PAD_STAR;
-    if (pad == "kpDIV") return KEY_PAD_SLASH;
-    if (pad == "kp5") return CODE_B2;
-    return key;
 }
 
 KeyCode ReadRawKey() {
@@ -185,107 +152,167 @@ KeyCode ReadRawKey() {
     }
 }
 
-int DecodeEscape() {
+namespace {
+
+// One decoding in progress: the raw keys, how many are taken, and what the keys
+// did to the mode and the bell.
+struct Decoding {
+    std::span<const KeyCode> raw;
+    std::size_t taken = 0;
+    int32_t mode;
+    bool beep = false;
+
+    bool next(KeyCode& key) {
+        if (taken == raw.size()) return false;
+        key = raw[taken++];
+        return true;
+    }
+    int command(int letter) {
+        mode = MODE_COMMAND;
+        return letter;
+    }
+    int refused() {
+        beep = true;
+        return command('I');
+    }
+};
+
+// The key an escape sequence gives, read after its ESC; false while the sequence
+// goes on past the keys given.
+bool decode_escape(Decoding& d, int& out) {
     int state = 0;
     for (;;) {
-        KeyCode k = ReadRawKey();
+        KeyCode k;
+        if (!d.next(k)) return false;
         const EscapeSlot* match = nullptr;
         for (const EscapeSlot& slot : ESCAPE_TABLE[state])
             if (slot.key == k) {
                 match = &slot;
                 break;
             }
-        if (!match) return command(state == 0 ? k : 'I');
-        if (k == ESC) Mode = MODE_COMMAND;
+        if (!match) {
+            out = d.command(state == 0 ? k : 'I');
+            return true;
+        }
+        if (k == ESC) d.mode = MODE_COMMAND;
         if (!match->final) {
-            if (match->next == NO_STATE) return 'i';
+            if (match->next == NO_STATE) {
+                out = 'i';
+                return true;
+            }
             state = match->next;
             continue;
         }
         KeyCode last = k;
-        for (int i = 0; i < match->extra; ++i) last = ReadRawKey();
-        if (match->result != MODIFIER_FORM) return match->result;
-        switch (last) {
-        case 'A': return KEY_SHIFT_UP;
-        case 'B': return KEY_SHIFT_DOWN;
-        case 'C': return CODE_SRIGHT;
-        case 'D': return CODE_SLEFT;
-        default: return command('I');
+        for (int i = 0; i < match->extra; ++i)
+            if (!d.next(last)) return false;
+        if (match->result != MODIFIER_FORM) {
+            out = match->result;
+            return true;
         }
+        switch (last) {
+        case 'A': out = KEY_SHIFT_UP; break;
+        case 'B': out = KEY_SHIFT_DOWN; break;
+        case 'C': out = CODE_SRIGHT; break;
+        case 'D': out = CODE_SLEFT; break;
+        default: out = d.command('I'); break;
+        }
+        return true;
     }
 }
 
-int MapControlKey(KeyCode key) {
+int map_control_key(Decoding& d, KeyCode key) {
     switch (key) {
     case '\t': case '\n': return key;
-    case 2: return command('L');
-    case 3: return command('C');
-    case 4: return command('$');
-    case 5: return command(';');
-    case 7: return command('M');
-    case 8: return command('#');
-    case 12: return command(',');
-    case 14: return command('F');
-    case 16: return command('B');
-    case 18: return command('.');
-    case 20: return command('H');
-    case 21: return command('^');
-    case 22: return command('V');
-    case 24: return command('X');
-    case 26: return command('u');
-    default: return refused();
+    case 2: return d.command('L');
+    case 3: return d.command('C');
+    case 4: return d.command('$');
+    case 5: return d.command(';');
+    case 7: return d.command('M');
+    case 8: return d.command('#');
+    case 12: return d.command(',');
+    case 14: return d.command('F');
+    case 16: return d.command('B');
+    case 18: return d.command('.');
+    case 20: return d.command('H');
+    case 21: return d.command('^');
+    case 22: return d.command('V');
+    case 24: return d.command('X');
+    case 26: return d.command('u');
+    default: return d.refused();
     }
 }
 
-int MapSpecialKey(KeyCode key) {
-    bool after_esc = Mode == MODE_COMMAND;
+int map_special_key(Decoding& d, KeyCode key) {
+    bool after_esc = d.mode == MODE_COMMAND;
     switch (key) {
-    case CODE_DOWN: return command(after_esc ? '}' : '$');
-    case CODE_UP: return command(after_esc ? '{' : '^');
-    case CODE_LEFT: return command(after_esc ? '[' : ',');
-    case CODE_RIGHT: return command(after_esc ? ']' : '.');
-    case CODE_HOME: case CODE_FIND: return command('<');
-    case CODE_BACKSPACE: return command('#');
-    case CODE_DC: return command(after_esc ? 'W' : 'D');
-    case CODE_IC: return command('I');
-    case CODE_NPAGE: return command(after_esc ? '~' : 'F');
-    case CODE_PPAGE: return command(after_esc ? '\\' : 'B');
-    case CODE_B2: return command(':');
-    case CODE_END: case CODE_SELECT: return command('>');
-    case KEY_SHIFT_DOWN: return command('+');
-    case KEY_SHIFT_UP: return command('-');
-    case CODE_SLEFT: return command('(');
-    case CODE_SRIGHT: return command(')');
-    case CODE_MOUSE: return command('_');
-    case KEY_PAD_SLASH: return command('z');
-    case KEY_PAD_STAR: return command('i');
-    case KEY_PAD_MINUS: return command('g');
-    case KEY_PAD_PLUS: return command('n');
+    case CODE_DOWN: return d.command(after_esc ? '}' : '$');
+    case CODE_UP: return d.command(after_esc ? '{' : '^');
+    case CODE_LEFT: return d.command(after_esc ? '[' : ',');
+    case CODE_RIGHT: return d.command(after_esc ? ']' : '.');
+    case CODE_HOME: case CODE_FIND: return d.command('<');
+    case CODE_BACKSPACE: return d.command('#');
+    case CODE_DC: return d.command(after_esc ? 'W' : 'D');
+    case CODE_IC: return d.command('I');
+    case CODE_NPAGE: return d.command(after_esc ? '~' : 'F');
+    case CODE_PPAGE: return d.command(after_esc ? '\\' : 'B');
+    case CODE_B2: return d.command(':');
+    case CODE_END: case CODE_SELECT: return d.command('>');
+    case KEY_SHIFT_DOWN: return d.command('+');
+    case KEY_SHIFT_UP: return d.command('-');
+    case CODE_SLEFT: return d.command('(');
+    case CODE_SRIGHT: return d.command(')');
+    case CODE_MOUSE: return d.command('_');
+    case KEY_PAD_SLASH: return d.command('z');
+    case KEY_PAD_STAR: return d.command('i');
+    case KEY_PAD_MINUS: return d.command('g');
+    case KEY_PAD_PLUS: return d.command('n');
     default: break;
     }
-    if (key >= CODE_F1 && key < CODE_F1 + 12) return command("abcjfrpelkUq"[key - CODE_F1]);
-    return refused();
-}
-
-int DecodeKey(KeyCode key) {
-    if (key == ESC) key = DecodeEscape();
-    if (key >= 1 && key <= 26) return MapControlKey(key);
-    if (key == 127) return command('#');
-    if (key < 256) return key;
-    return MapSpecialKey(key);
-}
-
-namespace {
-
-int filter_key(int key) {
-    if (key >= 32 && key <= 126) return key;
-    if (key != '\t' && key != '\n') Mode = MODE_COMMAND;
-    return key & 0xFF;
+    if (key >= CODE_F1 && key < CODE_F1 + 12) return d.command("abcjfrpelkUq"[key - CODE_F1]);
+    return d.refused();
 }
 
 }  // namespace
 
-int ReadKey() { return filter_key(DecodeKey(ReadRawKey())); }
+DecodedKey DecodeKeys(std::span<const KeyCode> raw, int32_t mode) {
+    Decoding d{raw, 0, mode};
+    int key;
+    if (!d.next(key)) return {0, mode, 0, false};
+    if (key == ESC && !decode_escape(d, key)) return {0, mode, 0, false};
+    if (key >= 1 && key <= 26) key = map_control_key(d, key);
+    else if (key == 127) key = d.command('#');
+    else if (key >= 256) key = map_special_key(d, key);
+    // What is neither printable nor Tab or Enter goes to the dispatcher, as a byte.
+    if (key < 32 || key > 126) {
+        if (key != '\t' && key != '\n') d.mode = MODE_COMMAND;
+        key &= 0xFF;
+    }
+    return {key, d.mode, static_cast<int32_t>(d.taken), d.beep};
+}
+
+int DecodeKey(KeyCode first) {
+    // The longest sequence, ESC [ 1 ; 5 C, once ESC ESC is folded into one ESC.
+    KeyCode raw[8] = {first};
+    std::size_t n = 1;
+    for (;;) {
+        DecodedKey d = DecodeKeys(std::span<const KeyCode>(raw, n), Mode);
+        if (d.taken > 0) {
+            Mode = d.mode;
+            if (d.beep) Beep();
+            return d.key;
+        }
+        raw[n++] = ReadRawKey();
+        // A second ESC only means command mode; folding it now keeps the order of
+        // that change and the reads that follow, which may change the mode too.
+        if (n == 2 && raw[0] == ESC && raw[1] == ESC) {
+            Mode = MODE_COMMAND;
+            n = 1;
+        }
+    }
+}
+
+int ReadKey() { return DecodeKey(ReadRawKey()); }
 
 int ReadPanelKey() {
     if (StopRepeating) return ENTER;
@@ -294,7 +321,7 @@ int ReadPanelKey() {
         StopRepeating = true;
         return ENTER;
     }
-    return filter_key(DecodeKey(raw));
+    return DecodeKey(raw);
 }
 
 bool EscapeTypedAhead() {
@@ -303,34 +330,33 @@ bool EscapeTypedAhead() {
     if (now - g_lastLook < std::chrono::milliseconds(100)) return false;
     g_lastLook = now;
     RefreshScreen();   // what the repetition drew so far, and the copy a resize needs
-    nodelay(stdscr, TRUE);
+    Term().set_nodelay(true);
     bool escape = false;
     while (!escape && g_pendingCount < PENDING_KEY_SIZE) {
-        int key = wgetch(stdscr);
-        if (key == ERR) break;
-        if (key == KEY_RESIZE) RepaintScreen();
+        KeyCode key = Term().read_key();
+        if (key == TERM_NO_KEY) break;
+        if (key == TERM_RESIZE) RepaintScreen();
         else if (key == ESC) escape = true;
-        else QueuePendingKey(NormaliseCursesKey(key));
+        else QueuePendingKey(key);
     }
-    nodelay(stdscr, FALSE);
+    Term().set_nodelay(false);
     return escape;
 }
 
 MouseEvent ReadMouseEvent(int32_t& col, int32_t& row) {
-    MEVENT event;
-    if (getmouse(&event) != OK) return MouseEvent::Ignored;
-    // Curses passes on whatever the terminal reported, negative or past the end.
-    if (event.x < 0 || event.x >= ScreenColumns || event.y < 0 || event.y >= ScreenRows) return MouseEvent::Ignored;
-    col = event.x;
-    row = event.y;
-    if (event.bstate & BUTTON1_DOUBLE_CLICKED) return MouseEvent::DoubleClick;
-    // A press counts as the click: on a busy machine its release may come later.
-    constexpr mmask_t CLICKS = BUTTON1_CLICKED | BUTTON2_CLICKED | BUTTON3_CLICKED | BUTTON1_PRESSED |
-                               BUTTON2_PRESSED | BUTTON3_PRESSED;
-    if (event.bstate & CLICKS) return MouseEvent::Click;
-    constexpr mmask_t RELEASES = BUTTON1_RELEASED | BUTTON2_RELEASED | BUTTON3_RELEASED;
-    if (event.bstate & RELEASES) return MouseEvent::Ignored;
-    return MouseEvent::Unsupported;
+    int32_t y = 0, x = 0;
+    MouseReport report = Term().read_mouse(y, x);
+    if (report == MouseReport::None) return MouseEvent::Ignored;
+    // The terminal passes on whatever it was told, negative or past the end.
+    if (x < 0 || x >= ScreenColumns || y < 0 || y >= ScreenRows) return MouseEvent::Ignored;
+    col = x;
+    row = y;
+    switch (report) {
+    case MouseReport::DoubleClick: return MouseEvent::DoubleClick;
+    case MouseReport::Click: return MouseEvent::Click;
+    case MouseReport::Release: return MouseEvent::Ignored;   // the end of a click already taken
+    default: return MouseEvent::Unsupported;
+    }
 }
 
 void WaitForEnter() {

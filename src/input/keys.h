@@ -4,31 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "screen/terminal.h"
 
 namespace qx {
 
-using KeyCode = int32_t;
-
-// Key codes of the editor's own, produced only by the escape table.
-inline constexpr KeyCode KEY_PAD_SLASH = 313;
-inline constexpr KeyCode KEY_PAD_STAR = 325;
-inline constexpr KeyCode KEY_PAD_MINUS = 326;
-inline constexpr KeyCode KEY_PAD_PLUS = 327;
-inline constexpr KeyCode KEY_SHIFT_DOWN = 387;
-inline constexpr KeyCode KEY_SHIFT_UP = 390;
-inline constexpr KeyCode KEY_UNASSIGNED = 512;
-
-// Curses key codes the editor uses (fixed values, so tables need no curses header).
-inline constexpr KeyCode CODE_DOWN = 258, CODE_UP = 259, CODE_LEFT = 260, CODE_RIGHT = 261;
-inline constexpr KeyCode CODE_HOME = 262, CODE_BACKSPACE = 263, CODE_F1 = 265;
-inline constexpr KeyCode CODE_DC = 330, CODE_IC = 331, CODE_NPAGE = 338, CODE_PPAGE = 339;
-inline constexpr KeyCode CODE_ENTER = 343, CODE_B2 = 350, CODE_END = 360, CODE_FIND = 362;
-inline constexpr KeyCode CODE_SELECT = 385, CODE_SLEFT = 393, CODE_SRIGHT = 402, CODE_MOUSE = 409;
-
 inline constexpr int32_t STARTUP_QUEUE_SIZE = 32;
 inline constexpr int32_t PENDING_KEY_SIZE = 32;
-inline constexpr int ESC = 27;
-inline constexpr int ENTER = 10;
 
 // Keys queued before the terminal is read (the start-up options).
 void QueueStartupKey(KeyCode key);
@@ -37,14 +20,23 @@ int32_t QueuedKeyCount();
 // before the terminal is read again.
 void QueuePendingKey(KeyCode key);
 
+// One key as the dispatcher or the typing code receives it, decoded from raw
+// keys: escape sequences, control keys, function, keypad and cursor keys. Pure:
+// the caller applies the mode and rings the bell.
+struct DecodedKey {
+    int key;           // a typed character, or a command letter in command mode
+    int32_t mode;      // Mode afterwards
+    int32_t taken;     // raw keys used; 0 when the sequence goes on past them
+    bool beep;         // the key was refused
+};
+DecodedKey DecodeKeys(std::span<const KeyCode> raw, int32_t mode);
+
 int ReadKey();
 // Forgets queued and pending keys: the reader as at start-up.
 void reset_key_reader();
 KeyCode ReadRawKey();
-int DecodeEscape();
-int DecodeKey(KeyCode key);
-int MapControlKey(KeyCode key);
-int MapSpecialKey(KeyCode key);
+// Decodes the key that starts with `first`, reading the rest of its sequence.
+int DecodeKey(KeyCode first);
 void WaitForEnter();
 // The key a panel or menu waits for. While a counted command repeats, an ESC typed
 // at the terminal ends the repetition (StopRepeating) and answers as Enter.
@@ -58,10 +50,5 @@ bool EscapeTypedAhead();
 // of its own.
 enum class MouseEvent { Click, DoubleClick, Ignored, Unsupported };
 MouseEvent ReadMouseEvent(int32_t& col, int32_t& row);
-
-// Curses codes for keys the escape table knows by another code: modified cursor
-// keys as their shifted forms, the application keypad's keys as the keypad codes,
-// keypad Enter as Enter.
-KeyCode NormaliseCursesKey(KeyCode key);
 
 }  // namespace qx

@@ -1,13 +1,11 @@
 #include "screen/screen.h"
 
-#include <curses.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
 
 #include "options/options.h"
 #include "screen/status.h"
+#include "screen/terminal.h"
 #include "store/text.h"
 
 namespace qx {
@@ -27,10 +25,6 @@ int32_t g_savedWidth = 80, g_savedLeft = 0, g_savedRight = 79;
 bool g_follow = true;
 // A failed move skips the write that would follow it.
 bool g_moveFailed = false;
-// The window as it was last sent to the terminal. A terminal that shrinks cuts
-// the window down; the copy (a pad, which a resize leaves alone) brings it back.
-WINDOW* g_copy = nullptr;
-int g_copyRow = 0, g_copyColumn = 0;
 
 enum ColourPair : short { PAIR_TEXT = 1, PAIR_INDICATOR = 2, PAIR_MARK = 3, PAIR_HIGHLIGHT = 5 };
 
@@ -41,14 +35,16 @@ short accent(short usual, short clash, short alternative) {
 void define_pair(ColourPair pair) {
     short fg = Options.foreground, bg = Options.background;
     switch (pair) {
-    case PAIR_TEXT: init_pair(pair, fg, bg); break;
-    case PAIR_INDICATOR: init_pair(pair, g_leftColumn > 0 ? accent(COLOR_RED, COLOR_RED, COLOR_BLUE) : fg, bg); break;
-    case PAIR_MARK: init_pair(pair, accent(COLOR_RED, COLOR_RED, COLOR_BLUE), bg); break;
-    case PAIR_HIGHLIGHT: init_pair(pair, accent(COLOR_BLUE, COLOR_BLUE, COLOR_RED), bg); break;
+    case PAIR_TEXT: Term().define_pair(pair, fg, bg); break;
+    case PAIR_INDICATOR:
+        Term().define_pair(pair, g_leftColumn > 0 ? accent(TERM_RED, TERM_RED, TERM_BLUE) : fg, bg);
+        break;
+    case PAIR_MARK: Term().define_pair(pair, accent(TERM_RED, TERM_RED, TERM_BLUE), bg); break;
+    case PAIR_HIGHLIGHT: Term().define_pair(pair, accent(TERM_BLUE, TERM_BLUE, TERM_RED), bg); break;
     }
 }
 
-void move_raw(int32_t col, int32_t row) { g_moveFailed = wmove(stdscr, row, col) == ERR; }
+void move_raw(int32_t col, int32_t row) { g_moveFailed = !Term().move(row, col); }
 
 // The k text characters of a line from text column `from`, as drawn.
 std::string visible_part(const Line* line, int32_t from, int32_t k) {
@@ -56,14 +52,6 @@ std::string visible_part(const Line* line, int32_t from, int32_t k) {
     for (int32_t i = 0; i < k; ++i)
         if (from + i < line->length) out[i] = DisplayByte(line->text()[from + i]);
     return out;
-}
-
-void keep_screen_copy() {
-    if (!g_started) return;
-    if (!g_copy) g_copy = newpad(ScreenRows, ScreenColumns);
-    if (!g_copy) return;
-    getyx(stdscr, g_copyRow, g_copyColumn);
-    copywin(stdscr, g_copy, 0, 0, 0, 0, ScreenRows - 1, ScreenColumns - 1, FALSE);
 }
 
 }  // namespace
@@ -77,22 +65,17 @@ char DisplayByte(char c) {
 }
 
 ScreenVerdict InitScreen() {
-    initscr();
+    int32_t rows = 0, cols = 0;
+    Term().start(Options.mouseSupport, rows, cols);
     g_started = true;
-    start_color();
-    use_default_colors();
-    keypad(stdscr, TRUE);
-    raw();
-    noecho();
-    if (Options.mouseSupport) mousemask(ALL_MOUSE_EVENTS, nullptr);
     g_leftColumn = 0;
-    g_viewWidth = ScreenColumns = COLS;
-    g_rightColumn = g_savedRight = COLS - 1;
+    g_viewWidth = ScreenColumns = cols;
+    g_rightColumn = g_savedRight = cols - 1;
     g_savedLeft = 0;
-    g_savedWidth = COLS;
-    ScreenRows = LINES;
-    if (COLS >= VIRTUAL_WIDTH) return ScreenVerdict::TooLarge;
-    if (COLS >= 80 && LINES >= 20) return ScreenVerdict::Usable;
+    g_savedWidth = cols;
+    ScreenRows = rows;
+    if (cols >= VIRTUAL_WIDTH) return ScreenVerdict::TooLarge;
+    if (cols >= 80 && rows >= 20) return ScreenVerdict::Usable;
     return ScreenVerdict::TooSmall;
 }
 
@@ -100,36 +83,21 @@ bool ScreenStarted() { return g_started; }
 
 void SetColours() {
     define_pair(PAIR_TEXT);
-    wbkgd(stdscr, COLOR_PAIR(PAIR_TEXT));
+    Term().set_background(PAIR_TEXT);
 }
 
-void SetMouseReporting(bool on) { mousemask(on ? ALL_MOUSE_EVENTS : 0, nullptr); }
+void SetMouseReporting(bool on) { Term().set_mouse(on); }
 
 void EndScreen() {
-    if (g_copy) delwin(g_copy);
-    g_copy = nullptr;
-    if (g_started) endwin();
+    if (g_started) Term().stop();
     g_started = false;
 }
 
-// Taken before the window reaches the terminal: a refresh may be where curses
-// notices that the terminal shrank, and then cuts the window.
-void RefreshScreen() {
-    keep_screen_copy();
-    wrefresh(stdscr);
-}
+void RefreshScreen() { Term().refresh(); }
 
-void RepaintScreen() {
-    resize_term(ScreenRows, ScreenColumns);
-    if (g_copy) {
-        copywin(g_copy, stdscr, 0, 0, 0, 0, ScreenRows - 1, ScreenColumns - 1, FALSE);
-        wmove(stdscr, g_copyRow, g_copyColumn);
-    }
-    clearok(curscr, TRUE);
-    wrefresh(stdscr);
-}
+void RepaintScreen() { Term().repaint(ScreenRows, ScreenColumns); }
 
-void PutRawText(std::string_view text) { waddnstr(stdscr, text.data(), static_cast<int>(text.size())); }
+void PutRawText(std::string_view text) { Term().add(text.data(), static_cast<int32_t>(text.size())); }
 
 void MoveTo(int32_t col, int32_t row) {
     if (row >= FIRST_TEXT_ROW && g_follow) {
@@ -140,8 +108,17 @@ void MoveTo(int32_t col, int32_t row) {
     move_raw(col, row);
 }
 
-int32_t CursorRow() { return getcury(stdscr); }
-int32_t CursorColumn() { return getcurx(stdscr); }
+int32_t CursorRow() {
+    int32_t row, col;
+    Term().cursor(row, col);
+    return row;
+}
+
+int32_t CursorColumn() {
+    int32_t row, col;
+    Term().cursor(row, col);
+    return col;
+}
 
 void CursorUp() { move_raw(CursorColumn(), std::max(CursorRow() - 1, 0)); }
 void CursorDown() { move_raw(CursorColumn(), std::min(CursorRow() + 1, ScreenRows - 1)); }
@@ -166,7 +143,7 @@ void SetLeftColumn(int32_t target) {
         int32_t r = FIRST_TEXT_ROW;
         for (const Line* line = top; line && r <= ScreenRows - 1; line = next_line(line), ++r) {
             std::string part = visible_part(line, newLeft, k);
-            if (wmove(stdscr, r, 0) != ERR) winsnstr(stdscr, part.c_str(), k);
+            if (Term().move(r, 0)) Term().insert_text(part.c_str(), k);
         }
     } else if (newRight > g_rightColumn) {
         int32_t k = newRight - g_rightColumn;
@@ -177,10 +154,10 @@ void SetLeftColumn(int32_t target) {
         }
         int32_t r = FIRST_TEXT_ROW;
         for (const Line* line = top; line && r <= ScreenRows - 1; line = next_line(line), ++r) {
-            if (k < g_viewWidth && wmove(stdscr, r, 0) != ERR)
-                for (int32_t i = 0; i < k; ++i) wdelch(stdscr);
+            if (k < g_viewWidth && Term().move(r, 0))
+                for (int32_t i = 0; i < k; ++i) Term().delete_char();
             std::string part = visible_part(line, from, k);
-            if (wmove(stdscr, r, g_viewWidth - k) != ERR) waddnstr(stdscr, part.c_str(), k);
+            if (Term().move(r, g_viewWidth - k)) Term().add(part.c_str(), k);
         }
     }
     g_leftColumn = newLeft;
@@ -219,11 +196,11 @@ void EndPromptMode() {
     g_follow = true;
 }
 
-void Beep() { beep(); }
+void Beep() { Term().beep(); }
 
 void PutChar(int c) {
     if (c == 7) {
-        beep();
+        Term().beep();
         return;
     }
     if (g_moveFailed) return;
@@ -231,19 +208,20 @@ void PutChar(int c) {
         SetLeftColumn(g_leftColumn + 1);
         move_raw(ScreenColumns - 2, CursorRow());
     }
-    waddch(stdscr, static_cast<unsigned char>(DisplayByte(static_cast<char>(c))));
+    char shown = DisplayByte(static_cast<char>(c));
+    Term().add(&shown, 1);
 }
 
 void PutCharMarked(int c) {
     define_pair(PAIR_MARK);
-    wattr_on(stdscr, COLOR_PAIR(PAIR_MARK), nullptr);
+    Term().attr_on(PAIR_MARK);
     PutChar(c);
-    wattr_off(stdscr, COLOR_PAIR(PAIR_MARK), nullptr);
+    Term().attr_off(PAIR_MARK);
 }
 
 void PutText(std::string_view s) {
     if (g_moveFailed) return;
-    waddnstr(stdscr, s.data(), static_cast<int>(s.size()));
+    Term().add(s.data(), static_cast<int32_t>(s.size()));
 }
 
 void PutTextAt(int32_t col, int32_t row, bool restore, std::string_view s) {
@@ -254,9 +232,9 @@ void PutTextAt(int32_t col, int32_t row, bool restore, std::string_view s) {
 
 void PutTextAtHighlighted(int32_t col, int32_t row, bool restore, std::string_view s) {
     define_pair(PAIR_HIGHLIGHT);
-    wattr_on(stdscr, COLOR_PAIR(PAIR_HIGHLIGHT) | A_UNDERLINE, nullptr);
+    Term().attr_on(PAIR_HIGHLIGHT | TERM_UNDERLINE);
     PutTextAt(col, row, false, s);
-    wattr_off(stdscr, COLOR_PAIR(PAIR_HIGHLIGHT) | A_UNDERLINE, nullptr);
+    Term().attr_off(PAIR_HIGHLIGHT | TERM_UNDERLINE);
     if (restore) PlaceCursor();
 }
 
@@ -268,7 +246,7 @@ void DrawLineText(const char* text, int32_t length, int32_t from) {
     char row[VIRTUAL_WIDTH];
     int32_t n = last - first + 1;
     for (int32_t i = 0; i < n; ++i) row[i] = DisplayByte(text[first + i]);
-    if (wmove(stdscr, CursorRow(), first - g_leftColumn) != ERR) waddnstr(stdscr, row, n);
+    if (Term().move(CursorRow(), first - g_leftColumn)) Term().add(row, n);
 }
 
 void DrawLineAt(int32_t col, int32_t row, bool restore, const char* text, int32_t length, int32_t from) {
@@ -284,7 +262,7 @@ void InsertCharOnScreen(int c) {
         move_raw(ScreenColumns - 2, CursorRow());
     }
     int32_t row = CursorRow(), col = CursorColumn();
-    winsch(stdscr, static_cast<unsigned char>(DisplayByte(static_cast<char>(c))));
+    Term().insert_char(DisplayByte(static_cast<char>(c)));
     move_raw(std::min(col + 1, ScreenColumns - 1), row);
 }
 
@@ -298,18 +276,19 @@ void InsertTextOnScreen(std::string_view s) {
         SetLeftColumn(g_leftColumn + excess);
         move_raw(col - excess, row);
     }
-    winsnstr(stdscr, s.data(), n);
+    Term().insert_text(s.data(), n);
 }
 
 void DeleteCharOnScreen() {
-    if (!g_moveFailed) wdelch(stdscr);
+    if (!g_moveFailed) Term().delete_char();
 }
 
 void RefillLastColumn(const char* text, int32_t length) {
     if (length <= g_rightColumn) return;
     int32_t row = CursorRow();
     move_raw(ScreenColumns - 1, row);
-    if (!g_moveFailed) waddch(stdscr, static_cast<unsigned char>(DisplayByte(text[g_rightColumn])));
+    char shown = DisplayByte(text[g_rightColumn]);
+    if (!g_moveFailed) Term().add(&shown, 1);
     move_raw(ScreenColumns - 1, row);
 }
 
@@ -317,41 +296,41 @@ void RuboutOnScreen() {
     int32_t row = CursorRow(), col = CursorColumn();
     if (col == 0) return;
     move_raw(col - 1, row);
-    if (!g_moveFailed) waddch(stdscr, ' ');
+    if (!g_moveFailed) Term().add(" ", 1);
     move_raw(col - 1, row);
 }
 
 void InsertScreenLine(int32_t row) {
     int32_t col = CursorColumn(), at = CursorRow();
     move_raw(0, row);
-    if (!g_moveFailed) winsdelln(stdscr, 1);
+    if (!g_moveFailed) Term().insert_line();
     move_raw(col, at);
 }
 
 void DeleteScreenLine(int32_t row) {
     int32_t col = CursorColumn(), at = CursorRow();
     move_raw(0, row);
-    if (!g_moveFailed) winsdelln(stdscr, -1);
+    if (!g_moveFailed) Term().delete_line();
     move_raw(col, at);
 }
 
 void ClearRow(int32_t row) {
     move_raw(CursorColumn(), row);
-    if (!g_moveFailed) wclrtoeol(stdscr);
+    if (!g_moveFailed) Term().clear_to_eol();
 }
 
 void ClearToBottom(int32_t row) {
     move_raw(0, row);
-    if (!g_moveFailed) wclrtobot(stdscr);
+    if (!g_moveFailed) Term().clear_to_bottom();
 }
 
 void DrawScrollIndicator() {
     define_pair(PAIR_INDICATOR);
     move_raw(ScreenColumns - 9, 0);
     if (g_moveFailed) return;
-    wattr_on(stdscr, COLOR_PAIR(PAIR_INDICATOR), nullptr);
-    waddstr(stdscr, g_leftColumn >= 1 ? "<-" : "  ");
-    wattr_off(stdscr, COLOR_PAIR(PAIR_INDICATOR), nullptr);
+    Term().attr_on(PAIR_INDICATOR);
+    Term().add(g_leftColumn >= 1 ? "<-" : "  ", 2);
+    Term().attr_off(PAIR_INDICATOR);
 }
 
 }  // namespace qx

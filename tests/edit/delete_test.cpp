@@ -42,6 +42,26 @@ TEST_F(DeleteTest, JoinsStopShortOfTheLineLimit) {
     EXPECT_EQ(message(), "Can't join lines - lines too long");
     EXPECT_EQ(text().size(), 2u);
     EXPECT_EQ(LineEditBuffer.length, 0) << "the edit buffer is left unloaded";
+    // Rubout at column 0 joins too; the message goes at the next key.
+    keys({CODE_DOWN, CODE_HOME, CODE_BACKSPACE});
+    EXPECT_EQ(shown_message(), "Can't join lines - lines too long");
+    EXPECT_EQ(cursor().row, 2) << "the cursor stays at the end of the line above";
+    keys({CODE_UP});
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+}
+
+TEST_F(DeleteTest, DelCharShiftsTheRowAndRefillsItsRightEdge) {
+    std::string longline;
+    for (int i = 0; i < 100; ++i) longline += char('a' + i % 26);
+    open({longline, "abcdef", "", "next"});
+    keys({CODE_DC});
+    EXPECT_TRUE(shows(2, {longline.substr(1, 80)}, {2, 0}));
+    keys({CODE_DOWN, CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcef"}, {3, 3}));
+    keys({CODE_END, CODE_DC});
+    EXPECT_TRUE(shows(4, {"next"}, {3, 5}));
+    keys({CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcefnext", ""}, {3, 5}));
 }
 
 TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
@@ -61,25 +81,25 @@ TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
 
 TEST_F(DeleteTest, OverwriteRuboutGivesBackWhatWasTypedOver) {
     open({"abcdef"}, 0, 0);
-    command("O");
-    type("XYZ");
-    command("#");
+    keys({CODE_IC});
+    EXPECT_EQ(row(0).substr(71), "      OVR");
+    keys("XYZ");
+    EXPECT_EQ(row(2), "XYZdef");
+    keys({CODE_BACKSPACE});
     EXPECT_EQ(col(), 2);
-    command("#");
-    EXPECT_EQ(col(), 1);
+    keys({CODE_BACKSPACE});
     EXPECT_EQ(text()[0], "Xbcdef") << "the third and then the second character are back";
-    command("I");
+    EXPECT_TRUE(shows(2, {"Xbcdef"}, {2, 1}));
 }
 
 TEST_F(DeleteTest, DelLeftAndDelRight) {
     open({"    indented", "keep"}, 0, 4);
-    command("d");
+    keys("\x1b" "d");
     EXPECT_EQ(text()[0], "indented");
-    EXPECT_EQ(col(), 0);
-    CurrentFile.view.cursorColumn = 3;
-    command("k");
+    EXPECT_TRUE(shows(2, {"indented"}, {2, 0}));
+    keys({CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_F1 + 9});
     EXPECT_EQ(text()[0], "ind");
-    EXPECT_EQ(col(), 3);
+    EXPECT_TRUE(shows(2, {"ind"}, {2, 3}));
     CurrentFile.view.cursorColumn = 0;
     command("k");
     EXPECT_EQ(text()[0], "") << "DelRight at column 0 leaves an empty line";
@@ -100,20 +120,21 @@ TEST_F(DeleteTest, ALineRubbedOutToNothingStaysEmpty) {
 
 TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     open({"one", "two", "three", "four", "five"}, 1, 2);
-    command("3");
-    command("l");
+    keys("\x1b" "3l");
     EXPECT_EQ(text(), (Lines{"one", "five"}));
+    EXPECT_TRUE(shows(3, {"five", ""}, {3, 2}));
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"two", "three", "four"}));
     EXPECT_EQ(line(), 1);
     EXPECT_EQ(col(), 2) << "the column is kept";
 
-    command("l");
+    keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{"one"}));
     EXPECT_EQ(line(), 0) << "deleting the last line makes the one above current";
-    EXPECT_EQ(CurrentFile.view.cursorRow, 2);
+    EXPECT_TRUE(shows(2, {"one", ""}, {2, 2}));
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"five"})) << "a new command starts the buffer afresh";
-    command("l");
+    keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{""})) << "a file always keeps one line";
+    EXPECT_EQ(row(2), "");
 }
 
 }  // namespace

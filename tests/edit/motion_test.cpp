@@ -14,13 +14,13 @@ std::vector<std::string> numbered(int n) {
     return lines;
 }
 
-// Motion on a 24-row screen, driven through the dispatcher as keys would be;
-// positions are read back from the file's view and the message buffer.
+// Motion on a 24-row screen, each command typed as ESC and its letter; positions
+// are read back from the file's view, the message buffer and the screen.
 class MotionTest : public test::EditorTest {
 protected:
     void open(int n) { EditorTest::open(numbered(n)); }
     void run(char letter, int times = 1) {
-        for (int i = 0; i < times; ++i) Dispatch(letter);
+        for (int i = 0; i < times; ++i) keys({ESC, letter});
     }
     // Counted here, not taken from the editor's line-number cache.
     int line_number() {
@@ -34,7 +34,9 @@ TEST_F(MotionTest, PagingKeepsTheLineNumberWithoutRecounting) {
     open(100);
     run('F');
     EXPECT_EQ(line_number(), 22);
-    EXPECT_EQ(message(), "ln:22 col:1  22% (100 lines)");
+    EXPECT_EQ(shown_message(), "ln:22 col:1  22% (100 lines)");
+    EXPECT_EQ(row(2), "line 22");
+    EXPECT_TRUE(shows(23, {"line 43"}, {2, 0}));
     run('F');
     EXPECT_EQ(line_number(), 43);
     EXPECT_EQ(message(), "ln:43 col:1  43% (100 lines)");
@@ -44,7 +46,12 @@ TEST_F(MotionTest, PagingKeepsTheLineNumberWithoutRecounting) {
     EXPECT_EQ(line_number(), 22);
     run('B');
     EXPECT_EQ(line_number(), 1) << "PageUp stops at the start of the file";
-    EXPECT_EQ(message(), "ln:1 col:1  1% (100 lines)");
+    EXPECT_EQ(shown_message(), "ln:1 col:1  1% (100 lines)");
+    EXPECT_EQ(row(2), "line 1");
+    // The cursor keeps its screen row and its column while the page turns.
+    keys({CODE_DOWN, CODE_DOWN, CODE_RIGHT, 14});
+    EXPECT_EQ(shown_message(), "ln:24 col:2  24% (100 lines)");
+    EXPECT_TRUE(shows(4, {"line 24"}, {4, 1}));
 }
 
 TEST_F(MotionTest, PageUpNearTheStartResetsToTheFirstLine) {
@@ -66,6 +73,7 @@ TEST_F(MotionTest, PageDownWithTheLastLineShownGoesThereWithoutMovingTheView) {
     EXPECT_EQ(view().cursorRow, 11);
     EXPECT_EQ(view().cursorColumn, 0) << "the column becomes the view's first column";
     EXPECT_EQ(view().topLine, first_line(CurrentFile.text.lines));
+    EXPECT_TRUE(shows(2, {"line 1"}, {11, 0}));
 }
 
 TEST_F(MotionTest, SingleStepsScrollByOneRowAtTheEdges) {
@@ -78,12 +86,16 @@ TEST_F(MotionTest, SingleStepsScrollByOneRowAtTheEdges) {
     EXPECT_EQ(view().cursorRow, 23);
     EXPECT_EQ(view().topLine, LineAtIndex(1)) << "down on the last row scrolls by one line";
     EXPECT_EQ(view().bottomLine, LineAtIndex(22));
+    EXPECT_EQ(row(2), "line 2");
+    EXPECT_TRUE(shows(23, {"line 23"}, {23, 0}));
     run('^', 21);
     EXPECT_EQ(view().cursorRow, 2);
     run('^');
     EXPECT_EQ(line_number(), 1);
     EXPECT_EQ(view().topLine, LineAtIndex(0)) << "up on the first row scrolls back by one";
     EXPECT_EQ(view().bottomLine, LineAtIndex(21));
+    EXPECT_EQ(row(2), "line 1");
+    EXPECT_EQ(row(23), "line 22");
     run('^');
     EXPECT_EQ(line_number(), 1) << "nothing moves above the first line";
 }
@@ -95,15 +107,19 @@ TEST_F(MotionTest, ColumnsSurviveVerticalMotionAndLeftWrapsToThePreviousLineEnd)
     EXPECT_EQ(view().cursorColumn, 8) << "the cursor may stand past the end of a short line";
     run('$');
     EXPECT_EQ(view().cursorColumn, 8);
+    run('^');
+    keys("x");   // typing past the end fills the gap with blanks
+    EXPECT_TRUE(shows(3, {"ab      x"}, {3, 9}));
+    run('$');
     view().cursorColumn = 0;
     run(',');
     EXPECT_EQ(line_number(), 2);
-    EXPECT_EQ(view().cursorColumn, 2);
+    EXPECT_EQ(view().cursorColumn, 9);
     EXPECT_EQ(view().lastMotion, MOTION_LEFT);
     run(';');
     EXPECT_EQ(view().cursorColumn, 0) << "ExtMotion after left goes to column 0";
     run('>');
-    EXPECT_EQ(view().cursorColumn, 2);
+    EXPECT_EQ(view().cursorColumn, 9);
     run(':');
     EXPECT_EQ(view().cursorColumn, 79) << "keypad 5 after End goes to the screen's right edge";
 }
@@ -111,7 +127,7 @@ TEST_F(MotionTest, ColumnsSurviveVerticalMotionAndLeftWrapsToThePreviousLineEnd)
 TEST_F(MotionTest, HomeMiddleAndLast) {
     open(100);
     run('M');
-    EXPECT_EQ(view().cursorRow, 12);
+    EXPECT_EQ(cursor(), (test::ScreenPos{12, 0}));
     run('L');
     EXPECT_EQ(view().cursorRow, 23);
     run('H');
@@ -135,11 +151,46 @@ TEST_F(MotionTest, RightStopsAtTheLineLimitButScrollRightGoesOn) {
     run('.');
     EXPECT_EQ(view().cursorColumn, 382);
     EXPECT_EQ(message(), "Maximum line size reached");
-    run(')', 12);
+    run(')');
+    EXPECT_EQ(shown_message(), "Scrolled right to column 352");
+    EXPECT_EQ(row(2), "") << "line 1 is far to the left";
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    run(')', 11);
     EXPECT_EQ(view().cursorColumn, 511);
-    EXPECT_EQ(message(), "Scrolled right to column 432");
+    EXPECT_EQ(shown_message(), "Scrolled right to column 432");
+    EXPECT_EQ(cursor(), (test::ScreenPos{2, 79}));
     run('(', 20);
-    EXPECT_EQ(message(), "Scrolled left to column 0");
+    EXPECT_EQ(shown_message(), "Scrolled left to column 0");
+    EXPECT_EQ(row(2), "line 1");
+    EXPECT_EQ(row(0).substr(71, 2), "  ");
+}
+
+// Half a screen at a time; the cursor column follows, up to 511.
+TEST_F(MotionTest, ScrollingSidewaysShowsTheViewsColumns) {
+    std::string line;
+    for (int i = 0; i < 382; ++i) line += static_cast<char>('a' + i % 23);   // every 80 columns differ
+    auto visible = [](const std::string& s, int left) { return left < int(s.size()) ? s.substr(left, 80) : ""; };
+    EditorTest::open({line, "short"});
+    int column = 0;
+    for (int left : {40, 80, 120, 160, 200, 240, 280, 320, 360, 400, 432, 432, 432, 432}) {
+        run(')');
+        column = std::min(column + 40, 511);
+        EXPECT_EQ(shown_message(), "Scrolled right to column " + std::to_string(left));
+        EXPECT_TRUE(shows(2, {visible(line, left)}, {2, column - left}));
+    }
+    keys({CODE_DOWN});   // the column stays past the line limit
+    EXPECT_EQ(cursor(), (test::ScreenPos{3, 79}));
+    for (int left : {392, 352, 312, 272, 232, 192, 152, 112, 72, 32, 0, 0}) {
+        run('(');
+        column = std::max(column - 40, 0);
+        EXPECT_EQ(shown_message(), "Scrolled left to column " + std::to_string(left));
+        EXPECT_TRUE(shows(2, {visible(line, left), visible("short", left)}, {3, column - left}));
+        EXPECT_EQ(row(0).substr(71, 2), left > 0 ? "<-" : "  ");
+    }
+    keys({CODE_SRIGHT});
+    EXPECT_EQ(row(2), visible(line, 40));
+    keys({CODE_SLEFT});
+    EXPECT_EQ(shown_message(), "Scrolled left to column 0");
 }
 
 TEST_F(MotionTest, CountedWordMotionsBecomeSingleSteps) {

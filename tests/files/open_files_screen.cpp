@@ -1,11 +1,9 @@
-// Several open files: switching keeps each file's screen, and the Edit menu.
+// Several files opened from disk: switching keeps each file's screen.
 #include "support/qx_screen.h"
 
 namespace qx::test {
 namespace {
 
-const std::string HINT = "ESC-h for Help";
-const std::string MENU = "File  New  Menu  + : ";
 
 std::string pattern(int n) {
     std::string s;
@@ -55,83 +53,6 @@ TEST(OpenFiles, NextFileSwitchesAndComesBackToTheSameScreen) {
     QX_ASSERT_SCREEN(s, s.row(0).substr(0, 6) == "b.txt " && view_of(s) == b_view);
     s.esc("i");
     QX_ASSERT_SCREEN(s, s.message80() == "ln:3 col:2  7% (40 lines)");
-}
-
-TEST(OpenFiles, NextFileWithOneFileRefuses) {
-    QxScreen s({"a.txt"});
-    s.write_file("a.txt", "only\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    const int bells = s.bell_count();
-    s.esc("n");
-    QX_ASSERT_SCREEN(s, s.message80() == "Only 1 file open" && s.bell_count() == bells + 1 &&
-                            s.row(0).substr(0, 6) == "a.txt " && s.row_trimmed(2) == "only");
-}
-
-TEST(OpenFiles, EditMenu) {
-    const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ";   // 30 characters
-    QxScreen s({"a.txt", long_name});
-    s.write_file("a.txt", "alpha\n");
-    s.write_file(long_name, "long\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-
-    // The menu on row 0, the current file's name at its right end.
-    s.esc("e");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, MENU.size()) == MENU && s.row_trimmed(0).ends_with(" a.txt") &&
-                            s.cursor() == (Pos{0, static_cast<int>(MENU.size())}));
-    // Keys that are no choice ring the bell and leave the menu open.
-    int bells = s.bell_count();
-    s.type("x");
-    QX_ASSERT_SCREEN(s, s.bell_count() == bells + 1);
-    s.key(Key::Down);
-    QX_ASSERT_SCREEN(s, s.bell_count() == bells + 2 && s.row(0).substr(0, MENU.size()) == MENU);
-
-    // "+" steps through the files, a long name shortened as on the status line.
-    s.type("+");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(0).ends_with(" ..." + long_name.substr(11)) && s.row_trimmed(2) == "long" &&
-                            s.row(0).substr(0, MENU.size()) == MENU);
-    s.type("=");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(0).ends_with(" a.txt") && s.row_trimmed(2) == "alpha");
-    s.type("+");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "long");
-    // Enter closes the menu and the status line comes back.
-    s.key(Key::Enter);
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 22) == "..." + long_name.substr(11) && s.message80() == HINT &&
-                            s.row(0).substr(71) == "      INS" && s.cursor() == (Pos{2, 0}));
-    s.type("L");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "Llong" && s.cursor() == (Pos{2, 1}));
-
-    // New opens an unnamed file and makes it current.
-    s.esc("e");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, MENU.size()) == MENU);
-    s.type("n");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row_trimmed(2).empty() &&
-                            s.cursor() == (Pos{2, 0}));
-    s.type("new");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "new" && s.cursor() == (Pos{2, 3}));
-    s.esc("n");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 6) == "a.txt " && s.row_trimmed(2) == "alpha");
-    s.esc("n");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "Llong");
-    s.esc("n");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row_trimmed(2) == "new" &&
-                            s.cursor() == (Pos{2, 3}));
-}
-
-// A file opened while the view is scrolled sideways starts at its first column.
-TEST(OpenFiles, ANewFileStartsAtColumnZero) {
-    QxScreen s({"wide.txt"});
-    s.write_file("wide.txt", std::string(200, 'w') + "\n");
-    ASSERT_TRUE(s.start_editing());
-    s.key(Key::End);
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.cursor().col > 0);
-    s.esc("e");
-    s.type("n");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 13) == "Unnamed File " && s.row(0).substr(71, 2) == "  " &&
-                            s.cursor() == (Pos{2, 0}));
-    s.type("x");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "x" && s.cursor() == (Pos{2, 1}));
-    s.esc("n");   // and the wide file keeps its own view
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71, 2) == "<-" && s.row(2).find('w') != std::string::npos);
 }
 
 }  // namespace

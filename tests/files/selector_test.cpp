@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/editor_test.h"
+
 namespace qx {
 namespace {
 
@@ -92,6 +94,55 @@ TEST(SelectorPaths, DirectoryMoves) {
     EXPECT_EQ(enter_directory("/", "etc"), "/etc");
     EXPECT_EQ(enter_directory("/home/u", "/var/log"), "/var/log");
     EXPECT_EQ(enter_directory("/home/u", "src/lib"), "/home/u/src/lib");
+}
+
+// NextFile alone refuses; New from the Edit menu opens an unnamed file at column 0
+// while the other file keeps its own sideways view.
+using OpenFilesTest = test::EditorTest;
+
+TEST_F(OpenFilesTest, NextFileAloneAndANewFileAtColumnZero) {
+    open({std::string(200, 'w')});
+    keys("\x1bn");
+    EXPECT_EQ(shown_message(), "Only 1 file open");
+    EXPECT_EQ(bells(), 1);
+    keys({CODE_END});
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    keys("\x1b" "en");
+    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
+    EXPECT_EQ(row(0).substr(71, 2), "  ");
+    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
+    keys("x");
+    EXPECT_EQ(row(2), "x");
+    keys("\x1bn");
+    EXPECT_EQ(row(0).substr(0, 9), "test.txt ");
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
+}
+
+TEST_F(OpenFilesTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
+    const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ", menu = "File  New  Menu  + : ";
+    open({"alpha"}, 0, 0, "a.txt");
+    test::open_test_file({"long"}, 'u', long_name.c_str());
+    keys("\x1bn");
+    // The menu on row 0 with the current file's name at its end; other keys ring the bell.
+    keys({ESC, 'e', 'x', CODE_DOWN});
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_TRUE(waits()[0].rows[0].starts_with(menu) && waits()[0].rows[0].ends_with(" a.txt"));
+    EXPECT_EQ(waits()[0].cursor, (test::ScreenPos{0, 21}));
+    EXPECT_EQ(bells(), 2);
+    // "+" steps through the files, a long name shortened as on the status line.
+    keys({ESC, 'e', '+'});
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_TRUE(waits()[0].rows[0].ends_with(" ..." + long_name.substr(11))) << waits()[0].rows[0];
+    EXPECT_EQ(row(0).substr(0, 22), "..." + long_name.substr(11));
+    EXPECT_TRUE(shows(2, {"long"}, {2, 0}));
+    // New opens an unnamed file, after the others.
+    keys({ESC, 'e', 'n'});
+    keys("new");
+    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
+    EXPECT_TRUE(shows(2, {"new"}, {2, 3}));
+    keys("\x1bn");
+    EXPECT_EQ(row(2), "alpha");
 }
 
 }  // namespace

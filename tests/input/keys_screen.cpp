@@ -1,6 +1,6 @@
-// Keys as a terminal delivers them: repeat counts, ESC combinations, xterm
-// function, cursor and keypad keys (whole, or split so that the editor has to
-// decode the sequence itself), bytes that are no command, the mouse and resizes.
+// Keys as only a real terminal delivers them: xterm function, cursor and keypad
+// keys (whole, or split so that the editor has to decode the sequence itself),
+// the mouse, typing ahead of a repetition, and resizes.
 #include "support/qx_screen.h"
 
 namespace qx::test {
@@ -13,61 +13,6 @@ void send_split(QxScreen& s, std::string_view rest) {
     s.send("\x1b");
     s.settle(milliseconds(100));
     s.send(rest);
-}
-
-TEST(Keys, RepeatCountIsEchoedAndCanBeRubbedOut) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", std::string(60, '.') + "\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-
-    s.esc("12");
-    QX_ASSERT_SCREEN(s, s.row(0) == "%12" + std::string(68, ' ') + "      CMD" && s.cursor() == (Pos{0, 3}));
-    s.key(Key::Backspace);   // rubs out the last digit only
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 4) == "%1  " && s.cursor() == (Pos{0, 2}));
-    s.type("5");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 4) == "%15 " && s.cursor() == (Pos{0, 3}));
-    // A count turns the cursor key's ESC form (WordRight) into right.
-    s.key(Key::Right);
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{2, 15}) && s.row(0).substr(0, 5) == "f.txt" &&
-                            s.row(0).substr(71) == "      INS");
-
-    // A ninth character is refused with the bell.
-    int bells = s.bell_count();
-    s.esc("123456789");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 10) == "%12345678 " && s.bell_count() == bells + 1);
-    // "*" starts afresh.
-    s.type("*");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 3) == "%* " && s.cursor() == (Pos{0, 2}));
-    s.key(Key::Left);   // as often as it can: to column 0
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{2, 0}) && s.row(0).substr(71) == "      INS");
-}
-
-TEST(Keys, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", "abc\ndef\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    s.key(Key::Right);
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{2, 1}) && s.row(0).substr(71) == "      INS");
-
-    // ESC Enter: no command, no new line, back in insert mode.
-    s.send("\x1b\r");
-    s.type("x");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "axbc" && s.row_trimmed(3) == "def" && s.cursor() == (Pos{2, 2}));
-    // A typed count goes with it.
-    s.esc("4");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 3) == "%4 ");
-    s.key(Key::Enter);
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 5) == "f.txt" && s.row(0).substr(71) == "      INS");
-    s.key(Key::Right);
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{2, 3}) && s.row_trimmed(3) == "def");
-
-    // ESC ESC i is ESC i; ESC ESC ESC i too.
-    s.send("\x1b\x1bi");
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:1 col:4  50% (2 lines)" && s.row_trimmed(2) == "axbc");
-    s.key(Key::Down);
-    QX_ASSERT_SCREEN(s, s.message80() == HINT && s.cursor() == (Pos{3, 3}));
-    s.send("\x1b\x1b\x1bi");
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:2 col:4  100% (2 lines)" && s.row_trimmed(3) == "def");
 }
 
 TEST(Keys, FunctionKeysWholeAndSplit) {
@@ -135,22 +80,6 @@ TEST(Keys, FunctionKeyFiveIsEscapeF) {
     }
 }
 
-TEST(Keys, AgainRepeatsTheLastRememberedCommandWithItsCount) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", numbered_lines(12));
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    s.esc("2l");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "line 3" && s.row_trimmed(11) == "line 12");
-    s.key(Key::F1);
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "line 5" && s.row_trimmed(9) == "line 12");
-    // Motions are not remembered: Again still deletes two lines.
-    s.key(Key::Down);
-    s.esc("a");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "line 5" && s.row_trimmed(3) == "line 8" && s.cursor() == (Pos{3, 0}));
-    s.esc("i");
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:2 col:1  33% (6 lines)");
-}
-
 TEST(Keys, ModifiedCursorKeysActAsShifted) {
     QxScreen s({"f.txt"});
     s.write_file("f.txt", numbered_lines(40));
@@ -203,30 +132,6 @@ TEST(Keys, KeypadKeysInApplicationMode) {
     QX_ASSERT_SCREEN(s, s.cursor() == (Pos{23, 79}) && s.row_trimmed(2) == "line 23" &&
                             s.row_trimmed(23) == "line 44");
     EXPECT_EQ(s.bell_count(), bells + 1);
-}
-
-TEST(Keys, BytesThatAreNoCommand) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", "text\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-
-    s.send("\xe9");
-    QX_ASSERT_SCREEN(s, s.message80() == "Unknown command" && s.row(0).substr(71) == "      INS");
-    s.type("a");
-    QX_ASSERT_SCREEN(s, s.message80() == HINT && s.row_trimmed(2) == "atext" && s.cursor() == (Pos{2, 1}));
-    s.esc("y");
-    QX_ASSERT_SCREEN(s, s.message80() == "Unknown command" && s.row(0).substr(71) == "      INS");
-    s.send("\x1b\xff");
-    s.type("b");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "abtext" && s.cursor() == (Pos{2, 2}));
-    EXPECT_EQ(s.row(0).substr(71), "      INS");
-
-    // A control key without a command rings the bell and is the command I.
-    const int bells = s.bell_count();
-    s.ctrl('a');
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71) == "      OVR" && s.bell_count() == bells + 1);
-    s.type("c");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "abcext" && s.cursor() == (Pos{2, 3}));
 }
 
 TEST(Keys, AClickMovesTheCursor) {

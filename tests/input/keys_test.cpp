@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <vector>
 
 #include "app/dispatch.h"
 #include "input/keys.h"
@@ -9,113 +9,202 @@
 namespace qx {
 namespace {
 
-struct Decoded {
-    int key;
-    bool command;
+// One row: raw keys as the terminal delivers them, the mode they arrive in, and
+// what they decode to. taken -1: all of them; 0: the sequence goes on.
+struct KeyCase {
+    std::vector<KeyCode> raw;
+    int key = 0;
+    bool command = false;
+    const char* what = "";
+    int32_t mode = MODE_INSERT;
+    int taken = -1;
+    bool beep = false;
 };
 
-// Feeds raw keys through the start-up queue, as the terminal would deliver them,
-// and decodes one key from them in the given mode.
-Decoded decode(std::initializer_list<KeyCode> raw, int32_t mode = MODE_INSERT) {
-    for (KeyCode k : raw) QueueStartupKey(k);
-    Mode = mode;
-    int key = ReadKey();
-    Decoded d{key, Mode == MODE_COMMAND};
-    while (ReadRawKey() != ENTER) {}   // drop what is left; an empty queue answers Enter
-    Mode = MODE_INSERT;
-    return d;
+const KeyCase KEY_CASES[] = {
+    {.raw = {ESC, 'O', 'P'}, .key = 'a', .command = true, .what = "F1 as ESC O P is Again"},
+    {.raw = {ESC, '[', '1', '5', '~'}, .key = 'f', .command = true, .what = "F5"},
+    {.raw = {ESC, '[', '2', '4', '~'}, .key = 'q', .command = true, .what = "F12"},
+    {.raw = {ESC, '[', '[', 'C'}, .key = 'c', .command = true, .what = "F3 of the console"},
+    {.raw = {ESC, '[', '3', '~'}, .key = 'D', .command = true, .what = "Delete"},
+    {.raw = {ESC, '[', '2', '~'}, .key = 'I', .command = true, .what = "Insert"},
+    {.raw = {ESC, 'O', 'k'}, .key = 'n', .command = true, .what = "keypad + in application mode"},
+    {.raw = {ESC, 'O', 'o'}, .key = 'z', .command = true, .what = "keypad /"},
+    {.raw = {ESC, 'O', 'E'}, .key = ':', .command = true, .what = "keypad centre"},
+    {.raw = {ESC, 'O', 'M'}, .key = ENTER, .what = "keypad Enter is Enter"},
+    {.raw = {ESC, '[', '1', ';', '5', 'C'}, .key = ')', .command = true, .what = "Ctrl-Right acts as Shift-Right"},
+    {.raw = {ESC, '[', '1', ';', '2', 'A'}, .key = '-', .command = true, .what = "Shift-Up"},
+    {.raw = {ESC, '[', '1', ';', '3', 'B'}, .key = '+', .command = true, .what = "Alt-Down"},
+    {.raw = {ESC, '[', '1', ';', '5', 'D', 'z'}, .key = '(', .command = true, .what = "the key after it is not taken",
+     .taken = 6},
+    {.raw = {ESC, '[', '1', ';', '2', 'H'}, .key = 'I', .command = true, .what = "an unknown modified key"},
+    {.raw = {ESC, '[', 'Z'}, .key = 'I', .command = true, .what = "an unknown sequence becomes the command I"},
+    {.raw = {ESC, '[', 'P'}, .key = 'I', .command = true, .what = "a recognised sequence without a command",
+     .beep = true},
+    {.raw = {ESC, '[', '6', '~'}, .key = 'F', .command = true, .what = "Page Down in its plain form"},
+    // ESC O and ESC [ always start a sequence: ESC O alone is never Overwrite.
+    {.raw = {ESC, 'O', 'x'}, .key = 'I', .command = true, .what = "ESC O and a stranger"},
+    {.raw = {ESC, '[', 'x'}, .key = 'I', .command = true, .what = "ESC [ and a stranger"},
+    {.raw = {ESC}, .what = "ESC waits for the next key", .taken = 0},
+    {.raw = {ESC, '[', '1', ';', '5'}, .what = "a modified key waits for its letter", .taken = 0},
+    {.raw = {ESC, '[', '3'}, .what = "Delete waits for its ~", .taken = 0},
+    {.raw = {ESC, 'f'}, .key = 'f', .command = true, .what = "ESC and a letter is a command"},
+    {.raw = {ESC, ESC, 'f'}, .key = 'f', .command = true, .what = "ESC ESC f is ESC f"},
+    {.raw = {ESC, ENTER}, .key = ENTER, .command = true, .what = "ESC Enter reaches the dispatcher, which cancels"},
+    {.raw = {ESC, 0}, .key = 'i', .what = "ESC and a key of code 0 give a typed i"},
+    {.raw = {ESC, CODE_LEFT}, .key = '[', .command = true, .what = "ESC and a cursor key: its ESC form"},
+    {.raw = {ESC, ESC, '[', 'A'}, .key = '{', .command = true, .what = "ESC before a sequence"},
+    {.raw = {127}, .key = '#', .command = true, .what = "DEL"},
+    {.raw = {8}, .key = '#', .command = true, .what = "CTL-h"},
+    {.raw = {26}, .key = 'u', .command = true, .what = "CTL-z"},
+    {.raw = {24}, .key = 'X', .command = true, .what = "CTL-x"},
+    {.raw = {1}, .key = 'I', .command = true, .what = "CTL-a is refused", .beep = true},
+    {.raw = {'\t'}, .key = '\t', .what = "Tab is typed"},
+    {.raw = {0xE9}, .key = 0xE9, .command = true, .what = "bytes above 126 reach the dispatcher"},
+    {.raw = {'x', 'y'}, .key = 'x', .what = "a letter is typed", .taken = 1},
+    // Cursor and page keys depend on whether an ESC (or a count) came first.
+    {.raw = {CODE_LEFT}, .key = ',', .command = true, .what = "Left"},
+    {.raw = {CODE_LEFT}, .key = '[', .command = true, .what = "Left after ESC", .mode = MODE_COMMAND},
+    {.raw = {CODE_DOWN}, .key = '}', .command = true, .what = "Down after ESC", .mode = MODE_COMMAND},
+    {.raw = {CODE_NPAGE}, .key = 'F', .command = true, .what = "Page Down"},
+    {.raw = {CODE_NPAGE}, .key = '~', .command = true, .what = "Page Down after ESC", .mode = MODE_COMMAND},
+    {.raw = {CODE_PPAGE}, .key = '\\', .command = true, .what = "Page Up after ESC", .mode = MODE_COMMAND},
+    {.raw = {CODE_DC}, .key = 'D', .command = true, .what = "Delete"},
+    {.raw = {CODE_DC}, .key = 'W', .command = true, .what = "Delete after ESC", .mode = MODE_COMMAND},
+    {.raw = {CODE_F1 + 11}, .key = 'q', .command = true, .what = "F12"},
+    {.raw = {CODE_MOUSE}, .key = '_', .command = true, .what = "the mouse"},
+    {.raw = {KEY_SHIFT_UP}, .key = '-', .command = true, .what = "Shift-Up"},
+    {.raw = {CODE_SLEFT}, .key = '(', .command = true, .what = "Shift-Left"},
+    {.raw = {999}, .key = 'I', .command = true, .what = "an unknown key code is refused", .beep = true},
+};
+
+TEST(KeyReader, DecodesTheTable) {
+    for (const KeyCase& c : KEY_CASES) {
+        DecodedKey d = DecodeKeys(c.raw, c.mode);
+        int taken = c.taken < 0 ? static_cast<int>(c.raw.size()) : c.taken;
+        EXPECT_EQ(d.taken, taken) << c.what;
+        if (taken == 0) continue;
+        EXPECT_EQ(d.key, c.key) << c.what;
+        EXPECT_EQ(d.mode == MODE_COMMAND, c.command) << c.what;
+        EXPECT_EQ(d.beep, c.beep) << c.what;
+    }
 }
 
-TEST(KeyReader, EscapeSequencesOfXtermTerminals) {
-    EXPECT_EQ(decode({ESC, 'O', 'P', ENTER}).key, 'a') << "F1 as ESC O P is Again";
-    EXPECT_EQ(decode({ESC, '[', '1', '5', '~', ENTER}).key, 'f') << "F5";
-    EXPECT_EQ(decode({ESC, '[', '2', '4', '~', ENTER}).key, 'q') << "F12";
-    EXPECT_EQ(decode({ESC, '[', '[', 'C', ENTER}).key, 'c') << "F3 of the console";
-    EXPECT_EQ(decode({ESC, '[', '3', '~', ENTER}).key, 'D') << "Delete";
-    EXPECT_EQ(decode({ESC, '[', '2', '~', ENTER}).key, 'I') << "Insert";
-    EXPECT_EQ(decode({ESC, 'O', 'k', ENTER}).key, 'n') << "keypad + in application mode";
-    EXPECT_EQ(decode({ESC, 'O', 'o', ENTER}).key, 'z') << "keypad /";
-    EXPECT_EQ(decode({ESC, 'O', 'E', ENTER}).key, ':') << "keypad centre";
-    EXPECT_EQ(decode({ESC, 'O', 'M', ENTER}).key, ENTER) << "keypad Enter is Enter";
-    EXPECT_EQ(decode({ESC, '[', '1', ';', '5', 'C', ENTER}).key, ')') << "Ctrl-Right acts as Shift-Right";
-    EXPECT_EQ(decode({ESC, '[', '1', ';', '2', 'A', ENTER}).key, '-') << "Shift-Up";
-    EXPECT_EQ(decode({ESC, '[', '1', ';', '3', 'B', ENTER}).key, '+') << "Alt-Down";
-    Decoded home = decode({ESC, '[', '1', ';', '2', 'H', ENTER});
-    EXPECT_EQ(home.key, 'I');
-    EXPECT_TRUE(home.command);
-    EXPECT_EQ(decode({ESC, '[', 'Z', ENTER}).key, 'I') << "an unknown sequence becomes the command I";
-    EXPECT_EQ(decode({ESC, '[', 'P', ENTER}).key, 'I') << "a recognised sequence without a command";
-}
+// The reader takes keys from the terminal until a sequence is whole, applies the
+// mode and rings the bell for a refused key.
+using KeyReaderTest = test::EditorTest;
 
-TEST(KeyReader, EscapeThenKeyIsACommand) {
-    Decoded f = decode({ESC, 'f', ENTER});
-    EXPECT_EQ(f.key, 'f');
-    EXPECT_TRUE(f.command);
-    Decoded twice = decode({ESC, ESC, 'f', ENTER});
-    EXPECT_EQ(twice.key, 'f');
-    EXPECT_TRUE(twice.command) << "ESC ESC f is ESC f";
-    Decoded enter = decode({ESC, ENTER});
-    EXPECT_EQ(enter.key, ENTER);
-    EXPECT_TRUE(enter.command) << "ESC Enter reaches the dispatcher, which cancels";
-    Decoded nul = decode({ESC, 0, ENTER});
-    EXPECT_EQ(nul.key, 'i');
-    EXPECT_FALSE(nul.command) << "ESC and a key of code 0 give a typed i";
-}
-
-TEST(KeyReader, EscapeOAndEscapeBracketAlwaysStartASequence) {
-    // ESC O waits for the key that ends the sequence: the Overwrite command is
-    // reached by the Insert key or a count, never by ESC O alone.
-    Decoded o = decode({ESC, 'O', 'x', ENTER});
-    EXPECT_EQ(o.key, 'I');
-    EXPECT_TRUE(o.command);
-    Decoded bracket = decode({ESC, '[', 'x', ENTER});
-    EXPECT_EQ(bracket.key, 'I');
-    EXPECT_TRUE(bracket.command);
-    // The modifier and the final letter belong to the sequence; the key after it does not.
-    for (KeyCode k : std::initializer_list<KeyCode>{ESC, '[', '1', ';', '5', 'D', 'z'}) QueueStartupKey(k);
+TEST_F(KeyReaderTest, ReadsWholeSequencesFromTheTerminal) {
+    test::fake_screen().keys = {ESC, ESC, ESC, 'f', ESC, '[', '1', ';', '5', 'D', 1, 'z'};
+    EXPECT_EQ(ReadKey(), 'f');
+    EXPECT_EQ(Mode, MODE_COMMAND);
     Mode = MODE_INSERT;
     EXPECT_EQ(ReadKey(), '(');
+    EXPECT_EQ(bells(), 0);
+    EXPECT_EQ(ReadKey(), 'I');
+    EXPECT_EQ(bells(), 1);
     Mode = MODE_INSERT;
     EXPECT_EQ(ReadKey(), 'z');
     EXPECT_EQ(Mode, MODE_INSERT);
-    Decoded page = decode({ESC, '[', '6', '~', ENTER});
-    EXPECT_EQ(page.key, 'F') << "Page Down from the sequence, in its plain form";
-    EXPECT_TRUE(page.command);
 }
 
-TEST(KeyReader, ControlKeysAndSpecialKeys) {
-    EXPECT_EQ(decode({127}).key, '#');
-    EXPECT_EQ(decode({8}).key, '#') << "CTL-h";
-    EXPECT_EQ(decode({26}).key, 'u') << "CTL-z";
-    EXPECT_EQ(decode({24}).key, 'X');
-    Decoded bad = decode({1});
-    EXPECT_EQ(bad.key, 'I');
-    EXPECT_TRUE(bad.command);
-    Decoded tab = decode({'\t'});
-    EXPECT_EQ(tab.key, '\t');
-    EXPECT_FALSE(tab.command);
-    Decoded high = decode({0xE9});
-    EXPECT_EQ(high.key, 0xE9);
-    EXPECT_TRUE(high.command) << "bytes above 126 reach the dispatcher";
-    Decoded letter = decode({'x'});
-    EXPECT_EQ(letter.key, 'x');
-    EXPECT_FALSE(letter.command);
+// Keys through the main loop, as the screen shows them.
+class KeysTest : public test::EditorTest {
+protected:
+    std::string mode_shown() { return row(0).substr(71); }
+};
+using Pos = test::ScreenPos;
 
-    // Cursor and page keys depend on whether an ESC (or a count) came first.
-    EXPECT_EQ(decode({CODE_LEFT}).key, ',');
-    EXPECT_EQ(decode({CODE_LEFT}, MODE_COMMAND).key, '[');
-    EXPECT_EQ(decode({ESC, CODE_LEFT, ENTER}).key, '[');
-    EXPECT_EQ(decode({CODE_DOWN}, MODE_COMMAND).key, '}');
-    EXPECT_EQ(decode({CODE_NPAGE}).key, 'F');
-    EXPECT_EQ(decode({CODE_NPAGE}, MODE_COMMAND).key, '~');
-    EXPECT_EQ(decode({CODE_PPAGE}, MODE_COMMAND).key, '\\');
-    EXPECT_EQ(decode({CODE_DC}).key, 'D');
-    EXPECT_EQ(decode({CODE_DC}, MODE_COMMAND).key, 'W');
-    EXPECT_EQ(decode({CODE_F1 + 11}).key, 'q');
-    EXPECT_EQ(decode({CODE_MOUSE}).key, '_');
-    EXPECT_EQ(decode({KEY_SHIFT_UP}).key, '-');
-    EXPECT_EQ(decode({CODE_SLEFT}).key, '(');
-    EXPECT_EQ(decode({999}).key, 'I');
+TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
+    open({std::string(60, '.')});
+    keys("\x1b" "12");
+    EXPECT_TRUE(shows(0, {"%12" + std::string(68, ' ') + "      CMD"}, {0, 3}));
+    keys({CODE_BACKSPACE});   // rubs out the last digit only
+    EXPECT_EQ(row(0).substr(0, 4), "%1  ");
+    EXPECT_EQ(cursor(), (Pos{0, 2}));
+    keys("5");
+    EXPECT_EQ(row(0).substr(0, 4), "%15 ");
+    // A count turns the cursor key's ESC form (WordRight) into right.
+    keys({CODE_RIGHT});
+    EXPECT_EQ(cursor(), (Pos{2, 15}));
+    EXPECT_EQ(row(0).substr(0, 8), "test.txt");
+    EXPECT_EQ(mode_shown(), "      INS");
+    // A ninth digit is refused with the bell; "*" starts afresh.
+    keys("\x1b" "123456789");
+    EXPECT_EQ(row(0).substr(0, 10), "%12345678 ");
+    EXPECT_EQ(bells(), 1);
+    keys("*");
+    EXPECT_EQ(row(0).substr(0, 3), "%* ");
+    keys({CODE_LEFT});   // as often as it can: to column 0
+    EXPECT_EQ(cursor(), (Pos{2, 0}));
+    EXPECT_EQ(mode_shown(), "      INS");
+}
+
+TEST_F(KeysTest, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
+    open({"abc", "def"});
+    keys({CODE_RIGHT, ESC, ENTER, 'x'});   // no command, no new line, back in insert mode
+    EXPECT_TRUE(shows(2, {"axbc", "def"}, {2, 2}));
+    keys("\x1b" "4");   // a typed count goes with it
+    EXPECT_EQ(row(0).substr(0, 3), "%4 ");
+    keys({ENTER});
+    EXPECT_EQ(mode_shown(), "      INS");
+    keys({CODE_RIGHT});
+    EXPECT_EQ(cursor(), (Pos{2, 3}));
+    keys("\x1b\x1bi");
+    EXPECT_EQ(shown_message(), "ln:1 col:4  50% (2 lines)");
+    keys({CODE_DOWN});
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+    keys("\x1b\x1b\x1bi");
+    EXPECT_EQ(shown_message(), "ln:2 col:4  100% (2 lines)");
+}
+
+TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
+    Lines lines;
+    for (int i = 1; i <= 12; ++i) lines.push_back("line " + std::to_string(i));
+    open(lines);
+    keys("\x1b" "2l");
+    EXPECT_EQ(row(2), "line 3");
+    keys({CODE_F1});
+    EXPECT_EQ(row(2), "line 5");
+    EXPECT_EQ(row(9), "line 12");
+    // Motions are not remembered: Again still deletes two lines.
+    keys({CODE_DOWN, ESC, 'a'});
+    EXPECT_TRUE(shows(3, {"line 8"}, {3, 0}));
+    EXPECT_EQ(text().size(), 6u);
+}
+
+TEST_F(KeysTest, BytesThatAreNoCommand) {
+    open({"text"});
+    keys({0xE9});
+    EXPECT_EQ(shown_message(), "Unknown command");
+    EXPECT_EQ(mode_shown(), "      INS");
+    keys("a");
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+    EXPECT_EQ(row(2), "atext");
+    keys("\x1by");
+    EXPECT_EQ(shown_message(), "Unknown command");
+    keys({ESC, 0xFF, 'b'});
+    EXPECT_TRUE(shows(2, {"abtext"}, {2, 2}));
+    EXPECT_EQ(mode_shown(), "      INS");
+    // A control key without a command rings the bell and is the command I.
+    keys({1});
+    EXPECT_EQ(mode_shown(), "      OVR");
+    EXPECT_EQ(bells(), 1);
+    keys("c");
+    EXPECT_EQ(row(2), "abcext");
+}
+
+// Mouse reports as the terminal classifies them: a click moves the cursor, a
+// release or a report outside the screen is nothing, anything else is refused.
+TEST_F(KeysTest, MouseReportsFromTheTerminal) {
+    open({"first", "second line"});
+    test::fake_screen().mice = {{MouseReport::Click, 3, 7}, {MouseReport::Release, 3, 2}, {MouseReport::Click, 30, 2}};
+    keys({CODE_MOUSE, CODE_MOUSE, CODE_MOUSE});
+    EXPECT_EQ(cursor(), (Pos{3, 7}));
+    test::fake_screen().mice = {{MouseReport::Other, 2, 2}};
+    keys({CODE_MOUSE});
+    EXPECT_EQ(shown_message(), "Unsupported mouse event");
+    EXPECT_EQ(bells(), 1);
 }
 
 TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {

@@ -1,12 +1,14 @@
-// A fixture for unit tests that drive editing commands as keys would, without a
-// terminal: a 24 x 80 screen in memory, one open file, and readers for the text,
-// the cursor and the message buffer.
+// A fixture for unit tests that drive editing commands as keys would, on a
+// 24 x 80 fake screen: one open file, and readers for the text, the cursor, the
+// message buffer and what the screen shows.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/dispatch.h"
@@ -16,6 +18,7 @@
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "support/editor_state.h"
+#include "support/fake_terminal.h"
 #include "undo/undo.h"
 
 namespace qx::test {
@@ -25,17 +28,28 @@ protected:
     using Lines = std::vector<std::string>;
 
     void SetUp() override { reset(); }
-    void TearDown() override { reset_editor(); }
+    void TearDown() override {
+        reset_editor();
+        EndScreen();
+        UseTerminal(NoTerminal());
+    }
 
-    // The state start-up gives the editor (a 24 x 80 screen), with its own hooks.
+    // The state start-up gives the editor, with its own hooks, on a fresh 24 x 80
+    // fake screen.
     void reset() {
         reset_editor();
         install_editor_hooks();
+        install_fake_screen();
+        InitScreen();
+        InitStatus();
     }
 
-    // Opens the lines as the current file with the cursor on line (0-based) and col.
-    void open(const Lines& lines, int line = 0, int col = 0) {
-        open_test_file(lines);
+    // Opens the lines as the current file with the cursor on line (0-based) and
+    // col, the screen drawn as at start-up.
+    void open(const Lines& lines, int line = 0, int col = 0, const char* name = "test.txt", int32_t format = 'u') {
+        open_test_file(lines, format, name);
+        DrawSeparator(1);
+        UpdateStatus(true, 0, TypingMode);
         place(line, col);
     }
     void place(int line, int col) {
@@ -43,6 +57,8 @@ protected:
         CurrentFile.currentLine = LineAtIndex(line);
         CurrentFile.view.cursorColumn = col;
         FrameCurrentLine(FIRST_TEXT_ROW + std::min(line, ScreenRows - 3));
+        RedrawText();
+        PlaceCursor();
     }
     Lines text() {
         line_commit();
@@ -55,6 +71,48 @@ protected:
     // Command letters (and count digits), as they reach the dispatcher after ESC.
     void command(const std::string& keys) {
         for (char c : keys) Dispatch(c);
+    }
+    // A fake screen of another size, before open().
+    void resize(int32_t rows, int32_t cols) {
+        install_fake_screen(rows, cols);
+        InitScreen();
+        InitStatus();
+    }
+    // Keys as the terminal delivers them (ESC sequences, control keys, key codes),
+    // each through the main loop. Keys after a counted command go in another call:
+    // queued behind it, they would be typed ahead of its repetition.
+    void keys(std::initializer_list<KeyCode> codes) {
+        fake_screen().waits.clear();
+        for (KeyCode k : codes) fake_screen().keys.push_back(k);
+        while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    void keys(std::string_view bytes) {
+        fake_screen().waits.clear();
+        for (char c : bytes) fake_screen().keys.push_back(static_cast<unsigned char>(c));
+        while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    // What the screen shows: a row without its trailing blanks, the cursor, the bells.
+    std::string row(int32_t r) { return fake_screen().row(r); }
+    Lines rows(int32_t from, int32_t to) {
+        Lines out;
+        for (int32_t r = from; r <= to; ++r) out.push_back(row(r));
+        return out;
+    }
+    ScreenPos cursor() { return fake_screen().cursor; }
+    // Rows from `first` show `texts` and the cursor is at `at`; else the whole screen.
+    ::testing::AssertionResult shows(int32_t first, const Lines& texts, ScreenPos at) {
+        if (rows(first, first + static_cast<int32_t>(texts.size()) - 1) == texts && cursor() == at)
+            return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "the screen, cursor at " << cursor().row << "," << cursor().col;
+        for (int32_t r = 0; r < fake_screen().rows; ++r) failure << "\n" << r << "|" << row(r);
+        return failure;
+    }
+    int32_t bells() { return fake_screen().bells; }
+    // The screens at which the last keys() ran out while a panel or menu waited.
+    const std::vector<FakeShot>& waits() { return fake_screen().waits; }
+    std::string shown_message() {
+        std::string m = fake_screen().text[0].substr(25, 40);
+        return m.substr(0, m.find_last_not_of(' ') + 1);
     }
     std::string message() {
         std::string m(MessageBuffer());

@@ -136,5 +136,25 @@ TEST_F(UndoTest, CountStarUndoesEverythingWithoutComplaint) {
     EXPECT_EQ(message(), "") << "running out of history inside a count is not reported";
 }
 
+TEST_F(UndoTest, TheScreenAndTheStatusPanelFollowTheHistory) {
+    open({"line one", "line two"});
+    keys("abc\x1bs");
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_EQ(waits()[0].rows[11], "Undo Actions:    3 Actions in 1 Undo Items");
+    keys({26});
+    EXPECT_TRUE(shows(2, {"abline one"}, {2, 2}));
+    keys("\x1b" "2u");
+    keys("\x1bu");
+    EXPECT_EQ(row(2), "line one");
+    EXPECT_EQ(shown_message(), "No undo actions available");
+    // Out of history inside a repetition: the text is back and nothing is left to complain.
+    keys({CODE_DOWN, CODE_F1 + 8});
+    EXPECT_EQ(rows(2, 3), (Lines{"line one", ""}));
+    keys("\x1b*u");
+    keys("\x1bv");
+    EXPECT_EQ(rows(2, 3), (Lines{"line one", "line two"}));
+    EXPECT_EQ(shown_message(), "ESC-h for Help");
+}
+
 }  // namespace
 }  // namespace qx

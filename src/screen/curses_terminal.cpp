@@ -1,0 +1,143 @@
+// The real terminal, through curses: the only file that talks to it.
+#include "screen/terminal.h"
+
+#include <curses.h>
+
+#include <cstring>
+#include <string_view>
+
+namespace qx {
+
+namespace {
+
+static_assert(TERM_NO_KEY == ERR && TERM_RESIZE == KEY_RESIZE);
+static_assert(TERM_RED == COLOR_RED && TERM_BLUE == COLOR_BLUE);
+static_assert(CODE_ENTER == KEY_ENTER && CODE_MOUSE == KEY_MOUSE && CODE_SLEFT == KEY_SLEFT);
+
+int32_t g_rows = 0, g_cols = 0;
+// The window as it was last sent to the terminal. A terminal that shrinks cuts
+// the window down; the copy (a pad, which a resize leaves alone) brings it back.
+WINDOW* g_copy = nullptr;
+int g_copyRow = 0, g_copyColumn = 0;
+
+attr_t attributes(uint32_t attrs) {
+    return COLOR_PAIR(static_cast<short>(attrs & 0xFF)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
+}
+
+// Codes for keys the escape table knows by another code: modified cursor keys as
+// their shifted forms, the application keypad's keys as the keypad codes, keypad
+// Enter as Enter.
+KeyCode normalise(KeyCode key) {
+    if (key == KEY_SR) return KEY_SHIFT_UP;
+    if (key == KEY_SF) return KEY_SHIFT_DOWN;
+    if (key == KEY_ENTER) return ENTER;   // keypad Enter
+    if (key <= KEY_MAX) return key;
+    // Keys the terminal description names itself: modified cursor keys (kUP5,
+    // kLFT3, ...) and the application keypad's operators (kpADD, ...).
+    const char* name = keyname(key);
+    if (!name) return key;
+    auto starts = [name](const char* prefix) { return std::strncmp(name, prefix, std::strlen(prefix)) == 0; };
+    if (starts("kUP")) return KEY_SHIFT_UP;
+    if (starts("kDN")) return KEY_SHIFT_DOWN;
+    if (starts("kLFT")) return CODE_SLEFT;
+    if (starts("kRIT")) return CODE_SRIGHT;
+    std::string_view pad = name;
+    if (pad == "kpADD") return KEY_PAD_PLUS;
+    if (pad == "kpSUB") return KEY_PAD_MINUS;
+    if (pad == "kpMUL") return KEY_PAD_STAR;
+    if (pad == "kpDIV") return KEY_PAD_SLASH;
+    if (pad == "kp5") return CODE_B2;
+    return key;
+}
+
+void c_start(bool mouse, int32_t& rows, int32_t& cols) {
+    initscr();
+    start_color();
+    use_default_colors();
+    keypad(stdscr, TRUE);
+    raw();
+    noecho();
+    if (mouse) mousemask(ALL_MOUSE_EVENTS, nullptr);
+    g_rows = rows = LINES;
+    g_cols = cols = COLS;
+}
+
+void c_stop() {
+    if (g_copy) delwin(g_copy);
+    g_copy = nullptr;
+    g_rows = g_cols = 0;
+    endwin();
+}
+
+void c_set_mouse(bool on) { mousemask(on ? ALL_MOUSE_EVENTS : 0, nullptr); }
+void c_define_pair(int16_t pair, int16_t fg, int16_t bg) { init_pair(pair, fg, bg); }
+void c_set_background(int16_t pair) { wbkgd(stdscr, COLOR_PAIR(pair)); }
+bool c_move(int32_t row, int32_t col) { return wmove(stdscr, row, col) != ERR; }
+
+void c_cursor(int32_t& row, int32_t& col) {
+    row = getcury(stdscr);
+    col = getcurx(stdscr);
+}
+
+void c_add(const char* text, int32_t n) { waddnstr(stdscr, text, n); }
+void c_insert_char(char c) { winsch(stdscr, static_cast<unsigned char>(c)); }
+void c_insert_text(const char* text, int32_t n) { winsnstr(stdscr, text, n); }
+void c_delete_char() { wdelch(stdscr); }
+void c_insert_line() { winsdelln(stdscr, 1); }
+void c_delete_line() { winsdelln(stdscr, -1); }
+void c_clear_to_eol() { wclrtoeol(stdscr); }
+void c_clear_to_bottom() { wclrtobot(stdscr); }
+void c_attr_on(uint32_t attrs) { wattr_on(stdscr, attributes(attrs), nullptr); }
+void c_attr_off(uint32_t attrs) { wattr_off(stdscr, attributes(attrs), nullptr); }
+
+// The copy is taken before the window reaches the terminal: a refresh may be
+// where curses notices that the terminal shrank, and then cuts the window.
+void c_refresh() {
+    if (g_rows > 0) {
+        if (!g_copy) g_copy = newpad(g_rows, g_cols);
+        if (g_copy) {
+            getyx(stdscr, g_copyRow, g_copyColumn);
+            copywin(stdscr, g_copy, 0, 0, 0, 0, g_rows - 1, g_cols - 1, FALSE);
+        }
+    }
+    wrefresh(stdscr);
+}
+
+void c_repaint(int32_t rows, int32_t cols) {
+    resize_term(rows, cols);
+    if (g_copy) {
+        copywin(g_copy, stdscr, 0, 0, 0, 0, rows - 1, cols - 1, FALSE);
+        wmove(stdscr, g_copyRow, g_copyColumn);
+    }
+    clearok(curscr, TRUE);
+    wrefresh(stdscr);
+}
+
+void c_ring() { beep(); }
+void c_set_nodelay(bool on) { nodelay(stdscr, on ? TRUE : FALSE); }
+int32_t c_read_key() { return normalise(wgetch(stdscr)); }
+
+MouseReport c_read_mouse(int32_t& row, int32_t& col) {
+    MEVENT event;
+    if (getmouse(&event) != OK) return MouseReport::None;
+    row = event.y;
+    col = event.x;
+    if (event.bstate & BUTTON1_DOUBLE_CLICKED) return MouseReport::DoubleClick;
+    // A press counts as the click: on a busy machine its release may come later.
+    constexpr mmask_t CLICKS = BUTTON1_CLICKED | BUTTON2_CLICKED | BUTTON3_CLICKED | BUTTON1_PRESSED |
+                               BUTTON2_PRESSED | BUTTON3_PRESSED;
+    if (event.bstate & CLICKS) return MouseReport::Click;
+    constexpr mmask_t RELEASES = BUTTON1_RELEASED | BUTTON2_RELEASED | BUTTON3_RELEASED;
+    if (event.bstate & RELEASES) return MouseReport::Release;
+    return MouseReport::Other;
+}
+
+constexpr Terminal REAL_TERMINAL{
+    c_start, c_stop, c_set_mouse, c_define_pair, c_set_background, c_move, c_cursor, c_add, c_insert_char, c_insert_text, c_delete_char, c_insert_line, c_delete_line, c_clear_to_eol, c_clear_to_bottom, c_attr_on, c_attr_off, c_refresh, c_repaint, c_ring, c_set_nodelay, c_read_key, c_read_mouse,
+};
+
+}  // namespace
+
+const Terminal& CursesTerminal() { return REAL_TERMINAL; }
+
+}  // namespace qx
