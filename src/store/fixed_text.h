@@ -63,6 +63,7 @@ public:
     char* data() { return text_; }   // for in-place changes that keep the length
     std::size_t size() const { return length_; }
     bool empty() const { return length_ == 0; }
+    static constexpr std::size_t capacity() { return N - 1; }
 
     friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
 

@@ -252,8 +252,12 @@ int open_regular_file(const char* path, int32_t& why) {
     return -1;
 }
 
+namespace {
+constexpr std::string_view TEMPORARY_SUFFIX = ".qx-XXXXXX";
+}  // namespace
+
 PathText temporary_name(std::string_view path) {
-    constexpr std::string_view SUFFIX = ".qx-XXXXXX";
+    constexpr std::string_view SUFFIX = TEMPORARY_SUFFIX;
     std::size_t slash = path.rfind('/');
     std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
     // A long name is cut so that the hidden name still fits a directory entry.
@@ -266,6 +270,12 @@ PathText temporary_name(std::string_view path) {
 }
 
 int create_temporary_file(std::string_view path, PathText& name) {
+    // A name cut short could lose its random part and so name another file.
+    if (path.size() + 1 + TEMPORARY_SUFFIX.size() > PathText::capacity()) {
+        name = PathText();
+        errno = ENAMETOOLONG;
+        return -1;
+    }
     name = temporary_name(path);
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) name = PathText();
