@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <string>
 
 #include "buffers/column_buffer.h"
 #include "buffers/line_buffer.h"
@@ -84,13 +83,13 @@ static_assert(about_lines_fit());
 static_assert(HELP_LINES[0].size() == 79);
 
 template <class... Args>
-std::string format(const char* fmt, Args... args) {
-    char text[600];
-    std::snprintf(text, sizeof text, fmt, args...);
+RowText format(const char* fmt, Args... args) {
+    RowText text;
+    text.appendf(fmt, args...);
     return text;
 }
 
-std::string size_row(const char* label, const FileText& text) {
+RowText size_row(const char* label, const FileText& text) {
     uint32_t chars, lines, checksum;
     text_count(text, false, chars, lines, checksum);
     return format("%s %d %s %d %s", label, static_cast<int32_t>(chars), "Chars,", static_cast<int32_t>(lines),
@@ -157,8 +156,8 @@ void ShowStatus() {
     OpenPanel(" - QX Status Panel ");
     const FileText& text = CurrentFile.text;
     PutTextAt(0, 3, false, format("%s %s", "Curr Filename:  ", shorten_left(CurrentFile.name, ScreenColumns - 18).c_str()));
-    PutTextAt(0, 4, false, size_row("Size:           ", text).c_str());
-    PutTextAt(0, 5, false, std::string("File format:     ") + (text.format == 'd' ? "DOS/Win" : "Linux"));
+    PutTextAt(0, 4, false, size_row("Size:           ", text));
+    PutTextAt(0, 5, false, format("%s%s", "File format:     ", text.format == 'd' ? "DOS/Win" : "Linux"));
     PutTextAt(0, 7, false, size_row("Block Line Buf: ", LineBlockBuffer));
     PutTextAt(0, 8, false, size_row("Single Line Buf:", SingleLineBuffer));
     PutTextAt(0, 9, false, size_row("Column Buf:     ", ColumnBuffer));

@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "app/dispatch.h"
@@ -110,9 +110,10 @@ void open_command_line_files(const CommandLine& line) {
     for (int32_t i = 0; i < count; ++i) {
         std::string_view name = line.files[i];
         if (name == "-l") break;
-        std::string path(name.size() > static_cast<std::size_t>(MAX_NAME) ? "Filename-too-large.txt" : name);
+        char path[MAX_NAME + 1];
+        copy_text(path, sizeof path, name.size() > static_cast<std::size_t>(MAX_NAME) ? "Filename-too-large.txt" : name);
         SetLastStartupArgument(count == 1);
-        open_file(path.c_str());
+        open_file(path);
         if (OpenResult != MSG_CANNOT_OPEN) continue;
         // Only a name that does not exist is a new file: one that exists but cannot be
         // read is reported, so that no Update replaces it with an empty text.
@@ -124,7 +125,8 @@ void open_command_line_files(const CommandLine& line) {
         copy_text(CurrentFile.name, sizeof CurrentFile.name, path);
         copy_text(OpenFiles.current->name, sizeof OpenFiles.current->name, path);
         CurrentFile.named = OpenFiles.current->named = 1;
-        SetPendingText("New File: " + shorten_left(path, 28));
+        RowText message("New File: ");
+        SetPendingText(message += shorten_left(path, 28));
     }
     if (OpenFiles.count == 0) open_file(nullptr);
     if (line.fileCount > 1) {
@@ -206,7 +208,9 @@ void editor_start(int argc, char** argv) {
     }
     RedrawText();
     if (line.fileCount <= 1) {
-        PutTextAt(0, 0, false, std::string(Layout.fileNameWidth, ' '));
+        RowText blank;
+        blank.append(static_cast<std::size_t>(std::max(Layout.fileNameWidth, 0)), ' ');
+        PutTextAt(0, 0, false, blank);
         PutTextAt(0, 0, false, VERSION_TEXT);
     }
     std::string_view hint = message_text(MSG_HELP_HINT);

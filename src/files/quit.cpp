@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "files/open_files.h"
@@ -81,7 +80,7 @@ bool update_current_file() {
 
 // Whether a temporary file can be made beside path, as every write needs one.
 bool temporary_file_possible(const char* path) {
-    std::string temp;
+    PathText temp;
     int fd = create_temporary_file(path, temp);
     if (fd < 0) return false;
     ::close(fd);

@@ -126,9 +126,8 @@ private:
         const SelectorLayout& l = layout_;
         ClearToBottom(FIRST_TEXT_ROW);
         int32_t total = (n_ + l.pageCapacity - 1) / l.pageCapacity;
-        char indicator[40];
-        std::snprintf(indicator, sizeof indicator, "Page %d/%d", page + 1, total);
-        std::string padded(indicator);
+        RowText padded;
+        padded.appendf("Page %d/%d", page + 1, total);
         padded.resize(13, ' ');   // a shorter number must not leave digits of a longer one
         PutTextAt(l.pageColumn, 0, false, padded);
         bool table = l.face == SelectorFace::Table;
@@ -145,12 +144,14 @@ private:
             const SelectorEntry& entry = entries_[index];
             int32_t col = (k % l.entryColumns) * l.columnWidth + l.firstColumn + 1;
             int32_t row = l.firstRow + k / l.entryColumns;
-            std::string name = shorten_left(entry.name, l.columnWidth - 2);
+            RowText name = shorten_left(entry.name, l.columnWidth - 2);
             if (entry.isDirectory) PutTextAtHighlighted(col, row, false, name);
             else PutTextAt(col, row, false, name);
             if (table) {
-                PutTextAt(columns - 25, row, false, std::to_string(entry.lines));
-                PutTextAt(columns - 17, row, false, std::to_string(entry.chars));
+                RowText count;
+                PutTextAt(columns - 25, row, false, count.appendf("%d", entry.lines));
+                count = RowText();
+                PutTextAt(columns - 17, row, false, count.appendf("%d", entry.chars));
                 PutTextAt(columns - 8, row, false, entry.changed ? "Yes" : "No");
             }
         }
@@ -159,7 +160,7 @@ private:
         PutTextAt(l.directoryValueColumn, l.directoryRow, false,
                   current_directory(directory, sizeof directory)
                       ? shorten_left(directory, l.valueWidth)
-                      : std::string("Directory pathname too large to acquire"));
+                      : RowText("Directory pathname too large to acquire"));
         PutTextAt(2, l.fileRow, false, "Curr File:");
         show_current_file(entries_[position].name);
         DrawSeparator(ScreenRows - 2);
@@ -226,33 +227,37 @@ SelectorLayout selector_layout(SelectorFace face, int32_t rows, int32_t columns)
     return l;
 }
 
-std::string parent_directory(std::string_view dir) {
+SelectorPath parent_directory(std::string_view dir) {
     std::size_t slash = dir.rfind('/');
-    if (slash == std::string_view::npos || slash == 0) return "/";
-    return std::string(dir.substr(0, slash));
+    if (slash == std::string_view::npos || slash == 0) return SelectorPath("/");
+    return SelectorPath(dir.substr(0, slash));
 }
 
-std::string enter_directory(std::string_view dir, std::string_view name) {
-    if (name.starts_with('/')) return std::string(name);
+SelectorPath enter_directory(std::string_view dir, std::string_view name) {
+    if (name.starts_with('/')) return SelectorPath(name);
     if (name == "..") return parent_directory(dir);
-    if (name == "." || name.empty()) return std::string(dir);
+    if (name == "." || name.empty()) return SelectorPath(dir);
     // A relative name, with or without '/', is taken inside the browsing directory.
-    std::string next(dir);
-    if (!next.ends_with('/')) next += '/';
-    return next + std::string(name);
+    SelectorPath next(dir);
+    if (!dir.ends_with('/')) next += '/';
+    return next += name;
 }
 
-std::string path_from_start(std::string_view start, std::string_view dir, std::string_view name) {
-    if (name.empty()) return {};
-    if (name.starts_with('/')) return std::string(name);
-    std::string file(name);
-    if (dir == start) return file;
-    if (start == "/") return std::string(dir.substr(1)) + "/" + file;
-    if (dir.size() > start.size() && dir.starts_with(start) && dir[start.size()] == '/')
-        return std::string(dir.substr(start.size() + 1)) + "/" + file;
-    if (dir != "/" && parent_directory(dir) == parent_directory(start))
-        return "../" + std::string(dir.substr(dir.rfind('/') + 1)) + "/" + file;
-    return std::string(dir) + (dir.ends_with('/') ? "" : "/") + file;
+SelectorPath path_from_start(std::string_view start, std::string_view dir, std::string_view name) {
+    SelectorPath path;
+    if (name.empty()) return path;
+    if (name.starts_with('/')) return path += name;
+    if (dir == start) return path += name;
+    if (start == "/") path += dir.substr(1);
+    else if (dir.size() > start.size() && dir.starts_with(start) && dir[start.size()] == '/')
+        path += dir.substr(start.size() + 1);
+    else if (dir != "/" && parent_directory(dir).view() == parent_directory(start).view())
+        (path += "../") += dir.substr(dir.rfind('/') + 1);
+    else if (dir.ends_with('/'))
+        return (path += dir) += name;
+    else
+        path += dir;
+    return (path += '/') += name;
 }
 
 int32_t choose_entry(const SelectorLayout& layout, SelectorEntry* entries, int32_t n, char* destination,
@@ -347,8 +352,8 @@ void select_file_name(std::string_view title, char* destination, int32_t size, b
     }
     OpenPanel(title);
     SelectorLayout layout = selector_layout(SelectorFace::Browser, ScreenRows, ScreenColumns);
-    std::string dir = start;
-    std::string chosen;
+    SelectorPath dir(start);
+    char chosen[SELECTOR_NAME_SIZE] = "";
     int32_t position = 0;
     for (;;) {
         char here[START_DIRECTORY_SIZE];
@@ -356,7 +361,7 @@ void select_file_name(std::string_view title, char* destination, int32_t size, b
             ShowMessage("Cannot enter selected directory");
             break;
         }
-        if (current_directory(here, sizeof here)) dir = here;   // relative and ".." steps become a plain path
+        if (current_directory(here, sizeof here)) dir = SelectorPath(here);   // relative and ".." steps become a plain path
         DirectoryListing listing;
         if (listing.count() < 0) {
             ShowMessage("Cannot enter selected directory");
@@ -371,13 +376,13 @@ void select_file_name(std::string_view title, char* destination, int32_t size, b
             dir = enter_directory(dir, name);
             continue;
         }
-        chosen = name;
+        copy_text(chosen, sizeof chosen, name);
         break;
     }
-    if (!chosen.empty() && static_cast<int64_t>(dir.size() + chosen.size() + 1) < size) {
+    if (chosen[0] != '\0' && static_cast<int64_t>(dir.size() + std::strlen(chosen) + 1) < size) {
         char full[START_DIRECTORY_SIZE];
         if (::chdir(dir.c_str()) == 0 && current_directory(full, sizeof full)) {
-            std::string path = path_from_start(start, full, chosen);
+            SelectorPath path = path_from_start(start, full, chosen);
             if (static_cast<int64_t>(path.size()) < size) copy_text(destination, size, path);
         }
     }

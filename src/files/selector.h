@@ -4,14 +4,21 @@
 // layout and the interaction loop.
 #pragma once
 
+#include <climits>
 #include <cstdint>
-#include <string>
 #include <string_view>
+
+#include "store/fixed_text.h"
 
 namespace qx {
 
 inline constexpr int32_t SELECTOR_NAME_SIZE = 256;
 inline constexpr int32_t START_DIRECTORY_SIZE = 1024;
+
+// A browsing path: any directory the system can enter plus one entry name, or a
+// start-relative path built from two directory names and an entry name.
+using SelectorPath = FixedText<PATH_MAX + SELECTOR_NAME_SIZE + 4>;
+static_assert(PATH_MAX >= 2 * START_DIRECTORY_SIZE);
 
 // One row of the chooser. The table has room for one more entry: the typed name.
 struct SelectorEntry {
@@ -44,11 +51,11 @@ struct SelectorLayout {
 SelectorLayout selector_layout(SelectorFace face, int32_t rows, int32_t columns);
 
 // The browsing directory after choosing the directory `name` in `dir`.
-std::string enter_directory(std::string_view dir, std::string_view name);
+SelectorPath enter_directory(std::string_view dir, std::string_view name);
 // `dir` without its last component; "/" stays "/".
-std::string parent_directory(std::string_view dir);
+SelectorPath parent_directory(std::string_view dir);
 // The path of `name` in `dir` as written from `start` (both full paths).
-std::string path_from_start(std::string_view start, std::string_view dir, std::string_view name);
+SelectorPath path_from_start(std::string_view start, std::string_view dir, std::string_view name);
 
 // The directory browser. destination gets the chosen path, or "" when nothing was
 // chosen. With redraw the editor's screen is rebuilt after a choice too.

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <string>
 
 #include "input/keys.h"
 #include "input/macro.h"
@@ -151,7 +150,7 @@ int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_
 void ShowFileMenu(std::string_view menu, bool push) {
     if (push) PushPrompt(menu);
     else ShowPromptLine(PromptTop());
-    std::string name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
+    RowText name = shorten_left(CurrentFile.name, Layout.fileNameWidth - 1);
     PutTextAt(ScreenColumns - 1 - static_cast<int32_t>(name.size()), 0, false, name);
     MoveTo(static_cast<int32_t>(menu.size()), 0);
 }

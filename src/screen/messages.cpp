@@ -39,9 +39,11 @@ std::string_view message_text(int32_t id) {
     return id >= 0 && id < MESSAGE_COUNT ? MESSAGES[id] : std::string_view{};
 }
 
-std::string cannot_open_text(int32_t why) {
-    if (why == ENOENT) return std::string(message_text(MSG_CANNOT_OPEN));
-    return std::string("Could not open: ") + (why == NOT_REGULAR_FILE ? "Not a regular file" : std::strerror(why));
+RowText cannot_open_text(int32_t why) {
+    if (why == ENOENT) return RowText(message_text(MSG_CANNOT_OPEN));
+    RowText text("Could not open: ");
+    text += why == NOT_REGULAR_FILE ? "Not a regular file" : std::strerror(why);
+    return text;
 }
 
 }  // namespace qx

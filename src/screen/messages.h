@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "store/fixed_text.h"
 #include "store/message_ids.h"
 
 namespace qx {
@@ -13,6 +13,6 @@ std::string_view message_text(int32_t id);
 
 // What row 0 says when a name could not be opened for the reason why (an errno
 // value or NOT_REGULAR_FILE, from open_regular_file).
-std::string cannot_open_text(int32_t why);
+RowText cannot_open_text(int32_t why);
 
 }  // namespace qx

@@ -1,7 +1,5 @@
 #include "screen/panels.h"
 
-#include <string>
-
 #include "screen/prompt_stack.h"
 #include "screen/screen.h"
 #include "screen/status.h"
@@ -12,7 +10,8 @@ namespace qx {
 
 void OpenPanel(std::string_view suffix) {
     BeginPromptMode();
-    std::string title = std::string(VERSION_TEXT) + std::string(suffix);
+    RowText title(VERSION_TEXT);
+    title += suffix;
     MoveTo(0, 0);
     ClearRow(0);
     PutTextAt((ScreenColumns - static_cast<int32_t>(title.size())) / 2, 0, false, title);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "options/options.h"
 #include "screen/messages.h"
@@ -41,7 +40,7 @@ void set_message(std::string_view text) {
 }
 
 void write_message_area(std::string_view text) {
-    std::string padded(text.substr(0, MESSAGE_WIDTH));
+    RowText padded(text.substr(0, MESSAGE_WIDTH));
     padded.resize(MESSAGE_WIDTH, ' ');
     PutTextAt(Layout.messageColumn, 0, false, padded);
 }
@@ -160,11 +159,11 @@ void UpdateScrollIndicator() {
 }
 
 void DrawFlags() {
-    std::string flags;
+    RowText flags("(");
     if (MacroRecording()) flags += 'm';
     if (Options.textWrapping) flags += 'w';
     if (Options.autoIndent) flags += 'i';
-    if (!flags.empty()) PutTextAt(Layout.flagsColumn, 0, false, "(" + flags + ")");
+    if (flags.size() > 1) PutTextAt(Layout.flagsColumn, 0, false, flags += ')');
 }
 
 int64_t position_percent(int64_t number, int64_t count) { return count ? number * 100 / count : 0; }
@@ -179,7 +178,11 @@ void ShowPosition() {
     ShowMessage(text);
 }
 
-void DrawSeparator(int32_t row) { PutTextAt(0, row, false, std::string(ScreenColumns, SEPARATOR)); }
+void DrawSeparator(int32_t row) {
+    RowText line;
+    line.append(static_cast<std::size_t>(std::max(ScreenColumns, 0)), SEPARATOR);
+    PutTextAt(0, row, false, line);
+}
 
 void ShowNotice(std::string_view text, int32_t col, int32_t row) {
     if (!ScreenStarted()) return;
@@ -324,7 +327,9 @@ Line* LineAtIndex(int32_t n) { return walk_lines(lines(), first_line(lines()), '
 void ShowReadProgress(uint32_t count) {
     if (!ScreenStarted()) return;
     PutTextAt(0, 0, false, VERSION_TEXT);
-    PutTextAt(10, ScreenRows / 2 - 2, false, "Reading file, now at line " + std::to_string(count));
+    RowText text;
+    text.appendf("%s%u", "Reading file, now at line ", count);
+    PutTextAt(10, ScreenRows / 2 - 2, false, text);
     RefreshScreen();
 }
 

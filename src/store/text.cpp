@@ -97,11 +97,14 @@ bool count_modified_files(int32_t& count) {
     return count > 0;
 }
 
-std::string shorten_left(std::string_view text, int32_t width) {
-    if (width <= 0) return {};
-    if (static_cast<int32_t>(text.size()) <= width) return std::string(text);
-    std::string result(text.substr(text.size() - width));
-    result.replace(0, std::min<std::size_t>(3, result.size()), std::min<std::size_t>(3, result.size()), '.');
+RowText shorten_left(std::string_view text, int32_t width) {
+    RowText result;
+    if (width <= 0) return result;
+    if (static_cast<int32_t>(text.size()) <= width) return RowText(text);
+    std::string_view tail = text.substr(text.size() - width);
+    std::size_t dots = std::min<std::size_t>(3, tail.size());
+    result.append(dots, '.');
+    result.append(tail.substr(dots));
     return result;
 }
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "store/fixed_text.h"
 #include "store/line.h"
 
 namespace qx {
@@ -98,7 +98,7 @@ bool file_is_modified();
 bool count_modified_files(int32_t& count);
 
 // The last `width` characters of text, the first three shown as "..." when cut.
-std::string shorten_left(std::string_view text, int32_t width);
+RowText shorten_left(std::string_view text, int32_t width);
 int32_t leading_blanks(const Line* line);
 
 }  // namespace qx

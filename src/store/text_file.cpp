@@ -10,7 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <new>
 
 #include "store/hooks.h"
 #include "store/memory.h"
@@ -130,17 +130,32 @@ private:
     bool ok_ = true;
 };
 
+// The reader and writer buffers are too large for the stack: they come from valloc,
+// whose exhaustion path the editor handles, and go back on leaving the scope.
+template <class T>
+class VallocObject {
+public:
+    explicit VallocObject(int fd) : object_(new (valloc(sizeof(T))) T(fd)) {}
+    ~VallocObject() {
+        object_->~T();
+        vfree(object_);
+    }
+    VallocObject(const VallocObject&) = delete;
+    VallocObject& operator=(const VallocObject&) = delete;
+    T* operator->() const { return object_; }
+
+private:
+    T* object_;
+};
+
 // Writes go to the file a symbolic link names, so that the link survives.
-std::string write_target(const char* path) {
+PathText write_target(const char* path) {
     struct stat st;
     if (::lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path, nullptr)) {
-            std::string resolved(real);
-            std::free(real);
-            return resolved;
-        }
+        char real[PATH_MAX];
+        if (::realpath(path, real)) return PathText(real);
     }
-    return path;
+    return PathText(path);
 }
 
 // The replacement keeps the old file's owner, group and mode; a file that did not
@@ -163,9 +178,9 @@ bool take_attributes(int fd, const struct stat* old) {
 }
 
 // The directory entry of a replaced file reaches the disk too.
-void sync_directory(const std::string& path) {
+void sync_directory(std::string_view path) {
     std::size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    PathText dir(slash == std::string_view::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -237,23 +252,33 @@ int open_regular_file(const char* path, int32_t& why) {
     return -1;
 }
 
-std::string temporary_name(std::string_view path) {
-    constexpr std::string_view SUFFIX = ".qx-XXXXXX";
+namespace {
+constexpr std::string_view TEMPORARY_SUFFIX = ".qx-XXXXXX";
+}  // namespace
+
+PathText temporary_name(std::string_view path) {
+    constexpr std::string_view SUFFIX = TEMPORARY_SUFFIX;
     std::size_t slash = path.rfind('/');
     std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
     // A long name is cut so that the hidden name still fits a directory entry.
     std::string_view base = path.substr(start, NAME_MAX - 1 - SUFFIX.size());
-    std::string temp(path.substr(0, start));
+    PathText temp(path.substr(0, start));
     temp += '.';
     temp += base;
     temp += SUFFIX;
     return temp;
 }
 
-int create_temporary_file(std::string_view path, std::string& name) {
+int create_temporary_file(std::string_view path, PathText& name) {
+    // A name cut short could lose its random part and so name another file.
+    if (path.size() + 1 + TEMPORARY_SUFFIX.size() > PathText::capacity()) {
+        name = PathText();
+        errno = ENAMETOOLONG;
+        return -1;
+    }
     name = temporary_name(path);
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) name.clear();
+    if (fd < 0) name = PathText();
     return fd;
 }
 
@@ -265,7 +290,7 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
     FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
 
-    auto reader = std::make_unique<PieceReader>(file.get());
+    VallocObject<PieceReader> reader(file.get());
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
     int32_t result = MSG_SUCCESS;
     for (std::string_view piece = reader->next(); !piece.empty() && result == MSG_SUCCESS;
@@ -307,7 +332,7 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
                         const TabTranslation& tabs) {
-    std::string target = write_target(path);
+    PathText target = write_target(path);
     struct stat existing;
     bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !no_confirm && !store_hooks().confirmOverwrite()) return MSG_CANNOT_OPEN;
@@ -315,7 +340,7 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
     if (exists && !S_ISREG(existing.st_mode)) return MSG_CANNOT_OPEN;
 
     // The temporary file is new and ours alone, so it is the only thing ever removed.
-    std::string temp;
+    PathText temp;
     FileHandle file(create_temporary_file(target, temp));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
     auto fail = [&] {
@@ -327,7 +352,7 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
     uint32_t c = 0, l = 0, sum = 0;
     const char* line_end = format == 'u' ? "\n" : "\r\n";
     std::size_t end_length = format == 'u' ? 1 : 2;
-    auto writer = std::make_unique<BlockWriter>(file.get());
+    VallocObject<BlockWriter> writer(file.get());
     char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
     for (Line* line = first; line && line != stop; line = next_line(line)) {
         if (line->length > MAX_LINE - 1) line->length = MAX_LINE;

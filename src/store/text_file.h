@@ -1,10 +1,11 @@
 // Reading a text file into lines and writing lines back through a temporary file.
 #pragma once
 
+#include <climits>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "store/fixed_text.h"
 #include "store/line.h"
 
 namespace qx {
@@ -12,6 +13,9 @@ namespace qx {
 inline constexpr int32_t READ_PIECE = 384;           // bytes per read, LF included
 inline constexpr int32_t MAX_TAB_GROWTH = 254;       // spaces expand_tabs may add
 inline constexpr int32_t PROGRESS_INTERVAL = 524288; // lines between progress reports
+
+// A full path, with room for the hidden temporary name made from it.
+using PathText = FixedText<PATH_MAX + 16>;
 
 // TAB handling: expanded to blanks on reading, blanks compressed into TABs on
 // writing; tabstop is at least 1.
@@ -46,10 +50,10 @@ int open_regular_file(const char* path, int32_t& why);
 
 // The pattern of the temporary names beside path: hidden, in path's directory, its
 // last six characters (XXXXXX) replaced by a random part on creation.
-std::string temporary_name(std::string_view path);
+PathText temporary_name(std::string_view path);
 
 // Creates a new, empty temporary file beside path with mode 0600 under a name no
 // other file has. Returns the descriptor (-1 on failure) and the name in name.
-int create_temporary_file(std::string_view path, std::string& name);
+int create_temporary_file(std::string_view path, PathText& name);
 
 }  // namespace qx

@@ -248,14 +248,14 @@ TEST_F(TextFileTest, RewritingKeepsPermissionsAndLeavesNoTemporaryFile) {
 
 TEST(TemporaryFile, IsNewHiddenBesideTheTargetAndRandomlyNamed) {
     test::TempDir dir;
-    std::string first, second, third;
+    PathText first, second, third;
     int a = create_temporary_file(dir.file("notes.txt"), first);
     int b = create_temporary_file(dir.file("notes.txt"), second);
     // A name as long as a directory entry allows still leaves room for the random part.
     int c = create_temporary_file(dir.file(std::string(NAME_MAX, 'n')), third);
-    EXPECT_TRUE(first.starts_with(dir.path() + "/.notes.txt.")) << first;
-    EXPECT_NE(first, second);
-    EXPECT_EQ(dir.mode(first.substr(dir.path().size() + 1)), 0600u);
+    EXPECT_TRUE(first.view().starts_with(dir.path() + "/.notes.txt.")) << first.c_str();
+    EXPECT_NE(first.view(), second.view());
+    EXPECT_EQ(dir.mode(std::string(first.view().substr(dir.path().size() + 1))), 0600u);
     EXPECT_GE(c, 0);
     EXPECT_EQ(dir.entry_count(), 3u);
     for (int fd : {a, b, c})

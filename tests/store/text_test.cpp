@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/panels.h"
 #include "app/startup.h"
 #include "buffers/line_buffer.h"
@@ -97,6 +99,19 @@ TEST(ShortenLeft, KeepsTheTailBehindThreeDots) {
     EXPECT_EQ(shorten_left(name, 22), "..." + name.substr(name.size() - 19));
     EXPECT_EQ(shorten_left(name, 31), name);
     EXPECT_EQ(shorten_left(name, 2), "..");
+}
+
+// Built texts are cut at their capacity, never past it, whichever way they grow.
+TEST(FixedText, CutsAtCapacity) {
+    FixedText<8> text("abcd");
+    EXPECT_EQ(text.appendf("%d", 123456), "abcd123");
+    EXPECT_EQ(text.append("x"), "abcd123");
+    text.resize(2, ' ');
+    EXPECT_EQ(text.append(9, '-'), "ab-----");
+    text.resize(3, ' ');
+    text.resize(5, ' ');
+    EXPECT_EQ(text, "ab-  ");
+    EXPECT_EQ(std::strlen(text.c_str()), text.size());
 }
 
 TEST(LeadingBlanks, CountsWhiteSpaceAtTheStart) {
