@@ -1,7 +1,6 @@
 #include "screen/screen.h"
 
 #include <algorithm>
-#include <string>
 
 #include "options/options.h"
 #include "screen/status.h"
@@ -46,12 +45,10 @@ void define_pair(ColourPair pair) {
 
 void move_raw(int32_t col, int32_t row) { g_moveFailed = !Term().move(row, col); }
 
-// The k text characters of a line from text column `from`, as drawn.
-std::string visible_part(const Line* line, int32_t from, int32_t k) {
-    std::string out(static_cast<std::size_t>(k), ' ');
-    for (int32_t i = 0; i < k; ++i)
-        if (from + i < line->length) out[i] = DisplayByte(line->text()[from + i]);
-    return out;
+// The k (at most VIRTUAL_WIDTH) text characters of a line from text column `from`,
+// as drawn.
+void visible_part(const Line* line, int32_t from, int32_t k, char* out) {
+    for (int32_t i = 0; i < k; ++i) out[i] = from + i < line->length ? DisplayByte(line->text()[from + i]) : ' ';
 }
 
 }  // namespace
@@ -142,8 +139,9 @@ void SetLeftColumn(int32_t target) {
         int32_t k = std::min(g_leftColumn - newLeft, g_viewWidth);
         int32_t r = FIRST_TEXT_ROW;
         for (const Line* line = top; line && r <= ScreenRows - 1; line = next_line(line), ++r) {
-            std::string part = visible_part(line, newLeft, k);
-            if (Term().move(r, 0)) Term().insert_text(part.c_str(), k);
+            char part[VIRTUAL_WIDTH];
+            visible_part(line, newLeft, k, part);
+            if (Term().move(r, 0)) Term().insert_text(part, k);
         }
     } else if (newRight > g_rightColumn) {
         int32_t k = newRight - g_rightColumn;
@@ -156,8 +154,9 @@ void SetLeftColumn(int32_t target) {
         for (const Line* line = top; line && r <= ScreenRows - 1; line = next_line(line), ++r) {
             if (k < g_viewWidth && Term().move(r, 0))
                 for (int32_t i = 0; i < k; ++i) Term().delete_char();
-            std::string part = visible_part(line, from, k);
-            if (Term().move(r, g_viewWidth - k)) Term().add(part.c_str(), k);
+            char part[VIRTUAL_WIDTH];
+            visible_part(line, from, k, part);
+            if (Term().move(r, g_viewWidth - k)) Term().add(part, k);
         }
     }
     g_leftColumn = newLeft;
