@@ -103,13 +103,17 @@ constexpr Terminal FAKE{
     [] { ++g_screen.bells; },
     [](bool on) { g_screen.nodelay = on; },
     []() -> int32_t {
-        if (g_screen.keys.empty() && g_screen.nodelay) return TERM_NO_KEY;
+        auto shoot = [] {
+            if (g_screen.waits.size() >= 16) return;
+            FakeShot shot{{}, g_screen.cursor};
+            for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
+            g_screen.waits.push_back(std::move(shot));
+        };
+        bool look = !g_screen.keys.empty() && g_screen.keys.front() == FAKE_LOOK;
+        if ((g_screen.keys.empty() || look) && g_screen.nodelay) return TERM_NO_KEY;
+        for (; !g_screen.keys.empty() && g_screen.keys.front() == FAKE_LOOK; g_screen.keys.pop_front()) shoot();
         if (g_screen.keys.empty()) {
-            if (g_screen.waits.size() < 16) {
-                FakeShot shot{{}, g_screen.cursor};
-                for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
-                g_screen.waits.push_back(std::move(shot));
-            }
+            shoot();
             return ENTER;
         }
         KeyCode key = g_screen.keys.front();

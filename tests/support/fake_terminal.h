@@ -28,6 +28,10 @@ struct FakeShot {
     ScreenPos cursor;
 };
 
+// A queued key that is no key: a waiting read that meets it saves the screen
+// into waits and goes on with the next key; a look without waiting finds nothing.
+inline constexpr KeyCode FAKE_LOOK = -2;
+
 struct FakeScreen {
     int32_t rows = 24, cols = 80;
     std::vector<std::string> text;               // rows strings of cols characters
