@@ -101,8 +101,18 @@ protected:
     static constexpr std::string_view LOOK = "\xff";
     void keys(std::string_view bytes) {
         fake_screen().waits.clear();
-        for (char c : bytes) fake_screen().keys.push_back(c == LOOK[0] ? FAKE_LOOK : static_cast<unsigned char>(c));
+        queue(bytes);
         while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    void queue(KeyCode k) { fake_screen().keys.push_back(k); }
+    void queue(std::string_view bytes) {
+        for (char c : bytes) fake_screen().keys.push_back(c == LOOK[0] ? FAKE_LOOK : static_cast<unsigned char>(c));
+    }
+    // Key codes and strings of keys queued together, then run.
+    template <class... K>
+    void press(const K&... k) {
+        (queue(k), ...);
+        keys(std::string_view());
     }
     // What the screen shows: a row without its trailing blanks, the cursor, the bells.
     std::string row(int32_t r) { return fake_screen().row(r); }

@@ -63,7 +63,9 @@ constexpr Terminal FAKE{
     },
     [] {},
     [](bool) {},
-    [](int16_t, int16_t, int16_t) {},
+    [](int16_t pair, int16_t fg, int16_t) {
+        if (pair >= 0 && pair < 16) g_screen.pairFg[pair] = fg;
+    },
     [](int16_t) {},
     [](int32_t row, int32_t col) {
         if (row < 0 || row >= g_screen.rows || col < 0 || col >= g_screen.cols) return false;
@@ -105,7 +107,7 @@ constexpr Terminal FAKE{
     []() -> int32_t {
         auto shoot = [] {
             if (g_screen.waits.size() >= 16) return;
-            FakeShot shot{{}, g_screen.cursor};
+            FakeShot shot{{}, g_screen.attrs, g_screen.cursor};
             for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
             g_screen.waits.push_back(std::move(shot));
         };
