@@ -133,6 +133,40 @@ TEST(Startup, TooManyFilesOpensTheFirst256) {
     QX_ASSERT_SCREEN(s, s.find("QX: Too many files - not all will be opened") && s.find("> Any key to continue"));
     s.type(" ");
     ASSERT_TRUE(s.wait_for_text("256 files opened")) << s.dump();
+    // The Edit menu refuses a 257th.
+    s.esc("e");
+    ASSERT_TRUE(s.wait_for_row_starts_with(0, "File  New  Menu  + : ")) << s.dump();
+    s.type("F");
+    QX_ASSERT_SCREEN(s, s.message80() == "Cannot open any more files" && s.row(0).starts_with("f0 "));
+}
+
+TEST(Startup, HelpOptionShowsTheHelpFirst) {
+    QxScreen s({"--help", "ignored.txt"});
+    s.start();
+    QX_ASSERT_SCREEN(s, s.row(2).starts_with("F1=Again           F2=Block  F3=Column"));
+    s.key(Key::Enter);
+    s.key(Key::Enter);
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with("Linux QX v3.5g") && s.row(1) == std::string(80, '-') &&
+                            s.find("ESC-h for Help"));
+}
+
+// -b starts in the selector; cancelling it ends the editor, choosing a file edits it.
+TEST(Startup, BrowseOptionStartsInTheSelector) {
+    for (bool cancel : {true, false}) {
+        QxScreen s({"-b", "ignored.txt"});
+        s.write_file("a.txt", "from a\n");
+        s.start();
+        QX_ASSERT_SCREEN(s, s.find("Select/Type Filename To Edit") && s.cursor() == (Pos{5, 2}));
+        if (cancel) {
+            s.esc("q");
+            ASSERT_TRUE(s.wait_exit()) << s.dump();
+            EXPECT_EQ(s.exit_status(), 0);
+            continue;
+        }
+        s.key(Key::Down);   // . .. / a.txt
+        s.key(Key::Enter);
+        QX_ASSERT_SCREEN(s, s.row(0).starts_with("a.txt ") && s.row_trimmed(2) == "from a" && s.cursor() == (Pos{2, 0}));
+    }
 }
 
 }  // namespace

@@ -71,19 +71,10 @@ char cell_char(std::uint32_t cp) {
   return '?';
 }
 
-int color_index(const VTermColor& c, bool is_fg) {
-  if (is_fg ? VTERM_COLOR_IS_DEFAULT_FG(&c) : VTERM_COLOR_IS_DEFAULT_BG(&c))
-    return CellAttrs::kDefaultColor;
-  if (VTERM_COLOR_IS_INDEXED(&c)) return c.indexed.idx;
-  return CellAttrs::kRgbColor;
-}
-
 VTermKey to_vterm_key(Key k) {
   const int i = static_cast<int>(k);
   if (k >= Key::F1 && k <= Key::F12)
     return static_cast<VTermKey>(VTERM_KEY_FUNCTION(1 + i - static_cast<int>(Key::F1)));
-  if (k >= Key::KP0 && k <= Key::KP9)
-    return static_cast<VTermKey>(VTERM_KEY_KP_0 + (i - static_cast<int>(Key::KP0)));
   switch (k) {
     case Key::Up: return VTERM_KEY_UP;
     case Key::Down: return VTERM_KEY_DOWN;
@@ -98,13 +89,12 @@ VTermKey to_vterm_key(Key k) {
     case Key::Enter: return VTERM_KEY_ENTER;
     case Key::Tab: return VTERM_KEY_TAB;
     case Key::Backspace: return VTERM_KEY_BACKSPACE;
-    case Key::Escape: return VTERM_KEY_ESCAPE;
+    case Key::KP5: return VTERM_KEY_KP_5;
     case Key::KP_Plus: return VTERM_KEY_KP_PLUS;
     case Key::KP_Minus: return VTERM_KEY_KP_MINUS;
     case Key::KP_Mult: return VTERM_KEY_KP_MULT;
     case Key::KP_Divide: return VTERM_KEY_KP_DIVIDE;
     case Key::KP_Enter: return VTERM_KEY_KP_ENTER;
-    case Key::KP_Period: return VTERM_KEY_KP_PERIOD;
     default: break;
   }
   throw std::invalid_argument("unknown key");
@@ -122,22 +112,6 @@ void make_removable(const fs::path& p) {
   ::chmod(p.c_str(), 0700);
   for (fs::directory_iterator it(p, ec), end; !ec && it != end; it.increment(ec))
     make_removable(it->path());
-}
-
-std::string find_in_path(const std::string& prog, const std::string& path_var) {
-  std::string_view rest = path_var;
-  while (true) {
-    auto colon = rest.find(':');
-    std::string dir(rest.substr(0, colon));
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + "/" + prog;
-    struct stat st {};
-    if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ::access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-    if (colon == std::string_view::npos) return {};
-    rest.remove_prefix(colon + 1);
-  }
 }
 
 // What the child reports through the exec pipe when it cannot start.
@@ -248,7 +222,10 @@ class OutputFixer {
   unsigned char last_char_ = 0;  // last printable byte, for CSI n b
 };
 
-double timeout_scale() {
+namespace {
+
+// `t` multiplied by QX_TEST_TIMEOUT_SCALE (1 when unset or invalid).
+milliseconds scaled(milliseconds t) {
   static const double scale = [] {
     const char* v = std::getenv("QX_TEST_TIMEOUT_SCALE");
     if (!v || !*v) return 1.0;
@@ -256,12 +233,10 @@ double timeout_scale() {
     double d = std::strtod(v, &end);
     return (end && *end == '\0' && std::isfinite(d) && d > 0) ? d : 1.0;
   }();
-  return scale;
+  return milliseconds(std::llround(static_cast<double>(t.count()) * scale));
 }
 
-milliseconds scaled(milliseconds t) {
-  return milliseconds(std::llround(static_cast<double>(t.count()) * timeout_scale()));
-}
+}  // namespace
 
 milliseconds default_timeout() { return milliseconds(10'000); }
 
@@ -280,7 +255,6 @@ struct TerminalSession::Hooks {
   }
   static int settermprop(VTermProp prop, VTermValue* val, void* user) {
     auto* self = static_cast<TerminalSession*>(user);
-    if (prop == VTERM_PROP_CURSORVISIBLE) self->cursor_visible_ = val->boolean;
     if (prop == VTERM_PROP_MOUSE) self->mouse_reporting_ = val->number != VTERM_PROP_MOUSE_NONE;
     return 1;  // 0 would make libvterm ignore the mode (mouse, altscreen...)
   }
@@ -326,7 +300,6 @@ void TerminalSession::make_terminal(int cols, int rows) {
   vterm_screen_set_callbacks(screen_, &Hooks::screen_callbacks, this);
   vterm_screen_enable_altscreen(screen_, 1);
   vterm_screen_reset(screen_, 1);
-  cursor_visible_ = true;
   mouse_reporting_ = false;
 }
 
@@ -349,10 +322,6 @@ TerminalSession::TerminalSession() {
     remove_dirs();
     throw;
   }
-}
-
-TerminalSession::TerminalSession(SessionOptions options) : TerminalSession() {
-  start(std::move(options));
 }
 
 TerminalSession::~TerminalSession() {
@@ -391,7 +360,7 @@ void TerminalSession::kill_child() {
   wait_status_ = status;
 }
 
-std::vector<std::string> TerminalSession::build_env(const SessionOptions& o) const {
+std::vector<std::string> TerminalSession::build_env() const {
   std::vector<std::pair<std::string, std::string>> env;
   auto set = [&](const std::string& name, const std::string& value) {
     for (auto& [n, v] : env)
@@ -400,9 +369,6 @@ std::vector<std::string> TerminalSession::build_env(const SessionOptions& o) con
         return;
       }
     env.emplace_back(name, value);
-  };
-  auto unset = [&](const std::string& name) {
-    std::erase_if(env, [&](const auto& kv) { return kv.first == name; });
   };
 
   // Only what finding programs, terminfo and the sanitizers need comes from
@@ -416,13 +382,6 @@ std::vector<std::string> TerminalSession::build_env(const SessionOptions& o) con
   set("LANG", "C");
   set("LC_ALL", "C");
   set("HOME", home_);
-  for (const auto& [name, value] : o.env) {
-    if (value)
-      set(name, *value);
-    else
-      unset(name);
-  }
-  if (o.unset_home) unset("HOME");
 
   std::vector<std::string> out;
   out.reserve(env.size());
@@ -435,17 +394,9 @@ void TerminalSession::start(SessionOptions options) {
   if (options.argv.empty()) throw std::invalid_argument("argv is empty");
   make_terminal(options.cols, options.rows);
 
-  const std::vector<std::string> env = build_env(options);
-  std::string program = options.argv[0];
-  if (program.find('/') == std::string::npos) {
-    std::string path_var;
-    for (const auto& kv : env)
-      if (kv.rfind("PATH=", 0) == 0) path_var = kv.substr(5);
-    program = find_in_path(program, path_var);
-    if (program.empty())
-      throw std::runtime_error("program not found in PATH: " + options.argv[0]);
-  }
-  const std::string cwd = options.cwd.empty() ? workdir_ : path(options.cwd);
+  const std::vector<std::string> env = build_env();
+  const std::string program = options.argv[0];
+  const std::string cwd = workdir_;
 
   // Everything the child touches is prepared here: between fork and exec
   // only async-signal-safe calls are allowed.
@@ -560,13 +511,6 @@ bool TerminalSession::file_exists(std::string_view relpath) const {
   return ::lstat(path(relpath).c_str(), &st) == 0;
 }
 
-mode_t TerminalSession::file_mode(std::string_view relpath) const {
-  struct stat st {};
-  const std::string p = path(relpath);
-  if (::stat(p.c_str(), &st) != 0) throw_errno("stat " + p);
-  return st.st_mode & 07777;
-}
-
 // ---------------------------------------------------------------------------
 // Input
 
@@ -604,28 +548,16 @@ void TerminalSession::ctrl(char c) {
   }
 }
 
-void TerminalSession::click(int col, int row, int button, Mod mods) {
-  clicks(col, row, button, mods, 1);
-}
-
-// Both clicks go out in one write so the program sees them together.
-void TerminalSession::double_click(int col, int row, int button, Mod mods) {
-  clicks(col, row, button, mods, 2);
-}
-
-void TerminalSession::clicks(int col, int row, int button, Mod mods, int count) {
+void TerminalSession::click(int col, int row, int button) {
   require_started();
   if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
     throw std::out_of_range("click outside the screen");
   // libvterm 0.1.4 reports buttons even with reporting off; an xterm
   // sends nothing then.
   if (!mouse_reporting_) return;
-  const VTermModifier m = to_vterm_mod(mods);
-  vterm_mouse_move(vt_.get(), row, col, m);
-  for (int i = 0; i < count; ++i) {
-    vterm_mouse_button(vt_.get(), button, true, m);
-    vterm_mouse_button(vt_.get(), button, false, m);
-  }
+  vterm_mouse_move(vt_.get(), row, col, VTERM_MOD_NONE);
+  vterm_mouse_button(vt_.get(), button, true, VTERM_MOD_NONE);
+  vterm_mouse_button(vt_.get(), button, false, VTERM_MOD_NONE);
   flush_input();
 }
 
@@ -827,11 +759,6 @@ int TerminalSession::exit_status() const {
   return WEXITSTATUS(wait_status_);
 }
 
-int TerminalSession::exit_signal() const {
-  if (!reaped_ || wait_status_ == -1 || !WIFSIGNALED(wait_status_)) return 0;
-  return WTERMSIG(wait_status_);
-}
-
 double TerminalSession::cpu_seconds() const {
   if (pid_ <= 0 || reaped_) return 0;
   std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
@@ -896,24 +823,6 @@ Pos TerminalSession::cursor() const {
   return {p.row, p.col};
 }
 
-CellAttrs TerminalSession::cell_attrs(int row, int col) const {
-  if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
-    throw std::out_of_range("cell off screen");
-  VTermScreenCell cell;
-  CellAttrs a;
-  if (!vterm_screen_get_cell(screen_, VTermPos{row, col}, &cell)) return a;
-  a.codepoint = cell.chars[0];
-  a.ch = cell_char(cell.chars[0]);
-  a.bold = cell.attrs.bold;
-  a.underline = cell.attrs.underline != VTERM_UNDERLINE_OFF;
-  a.italic = cell.attrs.italic;
-  a.blink = cell.attrs.blink;
-  a.reverse = cell.attrs.reverse;
-  a.fg = color_index(cell.fg, true);
-  a.bg = color_index(cell.bg, false);
-  return a;
-}
-
 std::optional<Pos> TerminalSession::find(std::string_view needle) const {
   for (int r = 0; r < rows_; ++r) {
     const auto c = row(r).find(needle);
@@ -925,8 +834,7 @@ std::optional<Pos> TerminalSession::find(std::string_view needle) const {
 std::string TerminalSession::dump() const {
   const Pos cur = cursor();
   std::ostringstream os;
-  os << "screen " << cols_ << "x" << rows_ << ", cursor at " << cur
-     << (cursor_visible_ ? "" : " (hidden)") << ":\n";
+  os << "screen " << cols_ << "x" << rows_ << ", cursor at " << cur << ":\n";
   const std::string bar = "    +" + std::string(static_cast<std::size_t>(cols_), '-') + "+\n";
   os << bar;
   for (int r = 0; r < rows_; ++r) {
@@ -948,9 +856,9 @@ std::string TerminalSession::dump() const {
     os << "program: not started\n";
   } else if (!reaped_) {
     os << "program: running (pid " << pid_ << ")\n";
-  } else if (exit_signal() != 0) {
-    os << "program: killed by signal " << exit_signal() << " (" << strsignal(exit_signal())
-       << ")\n";
+  } else if (WIFSIGNALED(wait_status_)) {
+    os << "program: killed by signal " << WTERMSIG(wait_status_) << " ("
+       << strsignal(WTERMSIG(wait_status_)) << ")\n";
   } else {
     os << "program: exited with status " << exit_status() << "\n";
   }

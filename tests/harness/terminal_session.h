@@ -49,10 +49,6 @@ static inline std::string qx_binary() {
 
 using std::chrono::milliseconds;
 
-// Multiplier from QX_TEST_TIMEOUT_SCALE (1 when unset or invalid).
-double timeout_scale();
-// `t` multiplied by timeout_scale().
-milliseconds scaled(milliseconds t);
 // 10 s before scaling.
 milliseconds default_timeout();
 
@@ -61,16 +57,12 @@ milliseconds default_timeout();
 enum class Key {
   Up, Down, Left, Right,
   Home, End, PageUp, PageDown, Insert, Delete,
-  Enter, Tab, Backspace, Escape,
+  Enter, Tab, Backspace,
   F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
-  KP0, KP1, KP2, KP3, KP4, KP5, KP6, KP7, KP8, KP9,
-  KP_Plus, KP_Minus, KP_Mult, KP_Divide, KP_Enter, KP_Period,
+  KP5, KP_Plus, KP_Minus, KP_Mult, KP_Divide, KP_Enter,
 };
 
-enum class Mod : unsigned { None = 0, Shift = 1, Alt = 2, Ctrl = 4 };
-constexpr Mod operator|(Mod a, Mod b) {
-  return static_cast<Mod>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
-}
+enum class Mod : unsigned { None = 0, Shift = 1, Ctrl = 4 };
 
 struct Pos {
   int row = 0;
@@ -79,37 +71,16 @@ struct Pos {
 };
 std::ostream& operator<<(std::ostream& os, const Pos& p);
 
-struct CellAttrs {
-  char ch = ' ';            // as row() shows it
-  std::uint32_t codepoint = 0;  // what the terminal stored; 0 for an empty cell
-  bool bold = false;
-  bool underline = false;
-  bool italic = false;
-  bool blink = false;
-  bool reverse = false;
-  int fg = kDefaultColor;   // palette index 0..255, or one of the constants
-  int bg = kDefaultColor;
-
-  static constexpr int kDefaultColor = -1;  // no colour was set
-  static constexpr int kRgbColor = -2;      // a 24-bit colour was set
-};
-
 struct SessionOptions {
-  // argv[0] is the program; without a '/' it is looked up in PATH.
+  // argv[0] is the program, by its path; it runs in the private work directory.
   std::vector<std::string> argv = {};
   int cols = 80;
   int rows = 24;
-  // Added to (or overriding) the base environment. A nullopt value unsets.
-  std::vector<std::pair<std::string, std::optional<std::string>>> env = {};
-  // Start without HOME in the environment.
-  bool unset_home = false;
-  // Working directory; empty means workdir(), relative is taken inside it.
-  std::string cwd = {};
 };
 
 // One program on one pseudo-terminal.
 //
-// The child sees TERM=xterm-256color, ESCDELAY=25, LANG=LC_ALL=C, HOME=home()
+// The child sees TERM=xterm-256color, ESCDELAY=25, LANG=LC_ALL=C, a private HOME
 // and PATH from the test process (plus TERMINFO*, TMPDIR and sanitizer
 // options if set); nothing else leaks in from the caller's environment.
 //
@@ -121,8 +92,6 @@ class TerminalSession {
  public:
   // Creates the private home and work directories; start() runs the program.
   TerminalSession();
-  // Creates the directories and starts at once.
-  explicit TerminalSession(SessionOptions options);
   ~TerminalSession();
 
   TerminalSession(const TerminalSession&) = delete;
@@ -132,9 +101,7 @@ class TerminalSession {
   void start(SessionOptions options);
 
   // --- private directories (removed with the session) ---------------------
-  const std::string& home() const { return home_; }
-  const std::string& workdir() const { return workdir_; }
-  // Absolute paths pass through; relative ones are taken inside workdir().
+  // Absolute paths pass through; relative ones are taken inside the work directory.
   std::string path(std::string_view relpath) const;
   // Creates parent directories as needed; mode is applied with chmod.
   void write_file(std::string_view relpath, std::string_view bytes,
@@ -142,8 +109,6 @@ class TerminalSession {
   // Throws std::runtime_error if the file cannot be read.
   std::string read_file(std::string_view relpath) const;
   bool file_exists(std::string_view relpath) const;
-  // Permission bits (07777); throws std::runtime_error if missing.
-  mode_t file_mode(std::string_view relpath) const;
 
   // --- input ---------------------------------------------------------------
   void send(std::string_view raw_bytes);
@@ -157,9 +122,7 @@ class TerminalSession {
   // Mouse buttons are 1 (left), 2 (middle), 3 (right), 4/5 (wheel).
   // Bytes are sent only if the program enabled mouse reporting.
   // Note the (col, row) order, as in x/y.
-  void click(int col, int row, int button = 1, Mod mods = Mod::None);
-  // Both clicks go out in one write so the program sees them together.
-  void double_click(int col, int row, int button = 1, Mod mods = Mod::None);
+  void click(int col, int row, int button = 1);
 
   // --- screen --------------------------------------------------------------
   int cols() const { return cols_; }
@@ -172,8 +135,6 @@ class TerminalSession {
   // All rows joined by '\n'.
   std::string text() const;
   Pos cursor() const;
-  bool cursor_visible() const { return cursor_visible_; }
-  CellAttrs cell_attrs(int row, int col) const;
   // First occurrence of `needle` within a row, scanning top to bottom.
   std::optional<Pos> find(std::string_view needle) const;
   // Number of BEL characters received so far.
@@ -206,8 +167,6 @@ class TerminalSession {
   bool wait_exit(milliseconds timeout = default_timeout());
   // Exit code after a normal exit, else -1 (still running or signalled).
   int exit_status() const;
-  // Signal that ended the child, else 0.
-  int exit_signal() const;
   // Bytes the program has written to the terminal so far, as it wrote them
   // (before any rewriting for the model); counts only what waiting took in.
   std::uint64_t bytes_received() const { return bytes_received_; }
@@ -240,9 +199,8 @@ class TerminalSession {
   struct Hooks;  // libvterm callbacks
 
   void require_started() const;
-  void clicks(int col, int row, int button, Mod mods, int count);
   void make_terminal(int cols, int rows);
-  std::vector<std::string> build_env(const SessionOptions& o) const;
+  std::vector<std::string> build_env() const;
   // Does one round of I/O: writes queued input, waits up to `max_wait` for
   // output or exit and feeds what arrives to the terminal. Returns true if
   // output arrived.
@@ -261,7 +219,6 @@ class TerminalSession {
   std::unique_ptr<VTerm, VTermDeleter> vt_;
   VTermScreen* screen_ = nullptr;
   std::unique_ptr<OutputFixer> fixer_;
-  bool cursor_visible_ = true;
   bool mouse_reporting_ = false;
   int bell_count_ = 0;
 

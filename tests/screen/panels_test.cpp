@@ -76,6 +76,26 @@ TEST_F(PanelsTest, StatusShowsSizesFormatAndMemory) {
     EXPECT_EQ(row(2), "ab");
 }
 
+TEST_F(PanelsTest, StatusOfANewFile) {
+    open_files({});
+    keys("\x1bs");
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_EQ(waits()[0].rows[3], "Curr Filename:   Unnamed File");
+    EXPECT_EQ(waits()[0].rows[4], "Size:            1 Chars, 1 Lines");
+    EXPECT_EQ(waits()[0].rows[13], "Memory In Use:   17 Bytes") << "one empty line: 0 + 1 + 16";
+}
+
+// The editing screen is rebuilt under the still open Edit menu when the selector
+// is cancelled; the menu then closes and the status line comes back.
+TEST_F(PanelsTest, TheScreenComesBackAfterTheSelectorUnderAMenu) {
+    open({"some text"}, 0, 0, "f.txt");
+    keys("\x1b" "ef" "\xff" "\x1bq");
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_EQ(waits()[0].rows[3].substr(0, 11), "  Curr Dir:");
+    EXPECT_EQ(shown_message(), "No File Selected to Open");
+    EXPECT_TRUE(row(0).starts_with("f.txt") && shows(1, {std::string(80, '-'), "some text"}, {2, 0}));
+}
+
 TEST_F(PanelsTest, AboutFitsBetweenTheSeparators) {
     open({""});
     keys("\x1b" "A");

@@ -14,6 +14,7 @@
 #include "app/dispatch.h"
 #include "app/startup.h"
 #include "edit/typing.h"
+#include "files/open_files.h"
 #include "options/options.h"
 #include "screen/screen.h"
 #include "screen/status.h"
@@ -60,6 +61,16 @@ protected:
         RedrawText();
         PlaceCursor();
     }
+    // Opens files from disk as the command line would (none: the unnamed file).
+    void open_files(std::initializer_list<const char*> names) {
+        for (const char* n : names) open_file(n);
+        if (OpenFiles.count == 0) open_file(nullptr);
+        switch_file(OpenFiles.currentIndex, 0);
+        DrawSeparator(1);
+        UpdateStatus(true, 0, TypingMode);
+        RedrawText();
+        PlaceCursor();
+    }
     Lines text() {
         line_commit();
         return texts_of(CurrentFile.text.lines);
@@ -86,10 +97,22 @@ protected:
         for (KeyCode k : codes) fake_screen().keys.push_back(k);
         while (!fake_screen().keys.empty()) MainLoopStep();
     }
+    // In a string of keys, where the screen is to be saved into waits().
+    static constexpr std::string_view LOOK = "\xff";
     void keys(std::string_view bytes) {
         fake_screen().waits.clear();
-        for (char c : bytes) fake_screen().keys.push_back(static_cast<unsigned char>(c));
+        queue(bytes);
         while (!fake_screen().keys.empty()) MainLoopStep();
+    }
+    void queue(KeyCode k) { fake_screen().keys.push_back(k); }
+    void queue(std::string_view bytes) {
+        for (char c : bytes) fake_screen().keys.push_back(c == LOOK[0] ? FAKE_LOOK : static_cast<unsigned char>(c));
+    }
+    // Key codes and strings of keys queued together, then run.
+    template <class... K>
+    void press(const K&... k) {
+        (queue(k), ...);
+        keys(std::string_view());
     }
     // What the screen shows: a row without its trailing blanks, the cursor, the bells.
     std::string row(int32_t r) { return fake_screen().row(r); }

@@ -63,7 +63,9 @@ constexpr Terminal FAKE{
     },
     [] {},
     [](bool) {},
-    [](int16_t, int16_t, int16_t) {},
+    [](int16_t pair, int16_t fg, int16_t) {
+        if (pair >= 0 && pair < 16) g_screen.pairFg[pair] = fg;
+    },
     [](int16_t) {},
     [](int32_t row, int32_t col) {
         if (row < 0 || row >= g_screen.rows || col < 0 || col >= g_screen.cols) return false;
@@ -103,13 +105,17 @@ constexpr Terminal FAKE{
     [] { ++g_screen.bells; },
     [](bool on) { g_screen.nodelay = on; },
     []() -> int32_t {
-        if (g_screen.keys.empty() && g_screen.nodelay) return TERM_NO_KEY;
+        auto shoot = [] {
+            if (g_screen.waits.size() >= 16) return;
+            FakeShot shot{{}, g_screen.attrs, g_screen.cursor};
+            for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
+            g_screen.waits.push_back(std::move(shot));
+        };
+        bool look = !g_screen.keys.empty() && g_screen.keys.front() == FAKE_LOOK;
+        if ((g_screen.keys.empty() || look) && g_screen.nodelay) return TERM_NO_KEY;
+        for (; !g_screen.keys.empty() && g_screen.keys.front() == FAKE_LOOK; g_screen.keys.pop_front()) shoot();
         if (g_screen.keys.empty()) {
-            if (g_screen.waits.size() < 16) {
-                FakeShot shot{{}, g_screen.cursor};
-                for (int32_t r = 0; r < g_screen.rows; ++r) shot.rows.push_back(g_screen.row(r));
-                g_screen.waits.push_back(std::move(shot));
-            }
+            shoot();
             return ENTER;
         }
         KeyCode key = g_screen.keys.front();

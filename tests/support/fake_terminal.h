@@ -25,8 +25,13 @@ struct FakeMouse {
 // The screen as a read found it waiting for a key the test had not queued.
 struct FakeShot {
     std::vector<std::string> rows;   // without trailing blanks
+    std::vector<std::vector<uint32_t>> attrs;
     ScreenPos cursor;
 };
+
+// A queued key that is no key: a waiting read that meets it saves the screen
+// into waits and goes on with the next key; a look without waiting finds nothing.
+inline constexpr KeyCode FAKE_LOOK = -2;
 
 struct FakeScreen {
     int32_t rows = 24, cols = 80;
@@ -34,6 +39,7 @@ struct FakeScreen {
     std::vector<std::vector<uint32_t>> attrs;    // per cell
     ScreenPos cursor{0, 0};
     uint32_t attr = 0;                           // what the next write carries
+    int16_t pairFg[16] = {};                     // the foreground of each colour pair
     int32_t bells = 0;
     bool nodelay = false;
     // Read before anything else; once empty, a waiting read answers Enter and a
@@ -42,6 +48,8 @@ struct FakeScreen {
     std::deque<FakeMouse> mice;
     std::vector<FakeShot> waits;   // the first few
 
+    // The foreground colour of a cell's attributes (-1: no colour pair).
+    int16_t fg(uint32_t attrs) const { return attrs & 0xff ? pairFg[attrs & 0xf] : -1; }
     // Row r without its trailing blanks.
     std::string row(int32_t r) const;
 };

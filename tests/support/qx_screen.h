@@ -42,11 +42,6 @@ public:
         return m.substr(0, m.find_last_not_of(' ') + 1);
     }
     bool wait_for_message(std::string_view text) { return wait_for_row_contains(0, text); }
-    // A panel is complete once its footer is drawn and the cursor parked at (0, 0):
-    // curses positions the cursor last in every refresh.
-    bool wait_for_panel() {
-        return wait_for([&] { return row_trimmed(rows() - 1) == "ENTER (return to editing)" && cursor() == Pos{0, 0}; });
-    }
 
 private:
     std::vector<std::string> pending_args_;
@@ -55,17 +50,10 @@ private:
 
 inline const std::string HINT = "ESC-h for Help";
 
-// n characters "0123456789012...", so that every column shows which it is.
-inline std::string digits(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + i % 10);
-    return s;
-}
-
 // Lines "line 1" .. "line n", each ending in LF.
-inline std::string numbered_lines(int n, const std::string& prefix = "line ") {
+inline std::string numbered_lines(int n) {
     std::string text;
-    for (int i = 1; i <= n; ++i) text += prefix + std::to_string(i) + "\n";
+    for (int i = 1; i <= n; ++i) text += "line " + std::to_string(i) + "\n";
     return text;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +49,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// The working directory changed for as long as this lives, for code that uses
+// relative names.
+class InDir {
+public:
+    explicit InDir(const std::string& dir) : old_(std::filesystem::current_path()) { std::filesystem::current_path(dir); }
+    ~InDir() {
+        std::error_code ec;
+        std::filesystem::current_path(old_, ec);
+    }
+    InDir(const InDir&) = delete;
+    InDir& operator=(const InDir&) = delete;
+
+private:
+    std::filesystem::path old_;
 };
 
 }  // namespace qx::test
