@@ -103,11 +103,14 @@ TEST_F(ListTest, RemovalKeepsTheListConsistentAndEmptyListRefuses) {
 TEST(ByteRanges, FindFillCopyCompareAndSum) {
     const char text[] = "aaabca";
     EXPECT_EQ(mem_find_byte(text, 'b', 6), 3);
+    EXPECT_EQ(mem_find_byte(text, 'a', 6), 0);
     EXPECT_EQ(mem_find_byte(text, 'z', 6), -1);
     EXPECT_EQ(mem_find_byte(text, 'a', 0), -1);
     EXPECT_EQ(mem_find_other_byte(text, 'a', 6), 3);
     EXPECT_EQ(mem_find_other_byte(text, 'a', 3), -1);
+    EXPECT_EQ(mem_find_other_byte(text, 'b', 6), 0);
     EXPECT_EQ(mem_compare("abcd", "abxd", 4), 2);
+    EXPECT_EQ(mem_compare("abcd", "xbcd", 4), 0);
     EXPECT_EQ(mem_compare("abcd", "abcd", 4), -1);
 
     char buf[8] = "abcdefg";
