@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "terminal_session.h"
+#include "qx_screen.h"
 
 namespace qx {
 namespace {
@@ -51,14 +51,14 @@ double seconds_since(Clock::time_point t) { return std::chrono::duration<double>
 
 using test::Key;
 using test::Pos;
-using test::TerminalSession;
+using test::QxScreen;
 
 // Long enough for opening the large file and for the first PageDown deep inside it.
 constexpr std::chrono::milliseconds WAIT{30'000};
 
 // Pumps the editor's output into the model until `done` holds; false on timeout, when
 // the editor has gone, or when the run is interrupted.
-bool wait(TerminalSession& t, const std::function<bool()>& done) {
+bool wait(QxScreen& t, const std::function<bool()>& done) {
     return t.wait_for([&] { return g_interrupted || done(); }, WAIT) && !g_interrupted;
 }
 
@@ -145,11 +145,9 @@ struct Bench {
     std::string binary;
     WorkDir& dir;
 
-    bool start(TerminalSession& t, const std::vector<std::string>& args) const {
-        std::vector<std::string> argv = {binary};
-        argv.insert(argv.end(), args.begin(), args.end());
+    bool start(QxScreen& t) const {
         try {
-            t.start({.argv = argv, .cols = COLS, .rows = ROWS});
+            t.start(binary);
             return true;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "cannot start %s: %s\n", binary.c_str(), e.what());
@@ -158,7 +156,7 @@ struct Bench {
     }
 };
 
-bool fail(const TerminalSession& t, const std::string& what) {
+bool fail(const QxScreen& t, const std::string& what) {
     if (g_interrupted) std::fprintf(stderr, "\nscreen_bench: interrupted\n");
     else std::fprintf(stderr, "\nscreen_bench: %s\n%s", what.c_str(), t.dump().c_str());
     return false;
@@ -171,7 +169,7 @@ bool cannot_write(const std::string& path) {
 
 // The first screen: `line` on row `row` with the cursor at its start, the bottom row
 // filled and the help hint on row 0.
-bool wait_first_screen(TerminalSession& t, long line, int row) {
+bool wait_first_screen(QxScreen& t, long line, int row) {
     return wait(t, [&] {
         return t.cursor() == Pos{row, 0} && label_of(t.row(row)) == line &&
                label_of(t.row(BOTTOM)) == line + (BOTTOM - row) && t.row(0).find("ESC-h for Help") != std::string::npos;
@@ -210,8 +208,8 @@ bool bench_typing(const Bench& b, TypingFigures& f) {
         }
         std::fclose(out);
     }
-    TerminalSession t;
-    if (!b.start(t, {path})) return false;
+    QxScreen t({path}, COLS, ROWS);
+    if (!b.start(t)) return false;
     if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "typing: no first screen");
     for (int c = 1; c <= TYPING_COLUMN; ++c) {
         t.key(Key::Right);
@@ -260,8 +258,8 @@ struct ScrollFigures {
 bool bench_scrolling(const Bench& b, ScrollFigures& f) {
     std::string path = b.dir.file("scroll.txt");
     if (!write_numbered_file(path, SCROLL_FILE_LINES)) return cannot_write(path);
-    TerminalSession t;
-    if (!b.start(t, {path})) return false;
+    QxScreen t({path}, COLS, ROWS);
+    if (!b.start(t)) return false;
     if (!wait_first_screen(t, 1, FIRST_ROW)) return fail(t, "scrolling: no first screen");
     for (int r = FIRST_ROW + 1; r <= BOTTOM; ++r) {
         t.key(Key::Down);
@@ -316,7 +314,7 @@ double time_wc(const std::string& path) {
 
 // One PageDown, waited for until the bottom row shows the line a page further on;
 // then the position message must name the line the cursor is on.
-bool page_down(TerminalSession& t, int row, const char* where) {
+bool page_down(QxScreen& t, int row, const char* where) {
     long bottom = label_of(t.row(BOTTOM));
     t.key(Key::PageDown);
     if (!wait(t, [&] { return t.cursor() == Pos{row, 0} && label_of(t.row(BOTTOM)) == bottom + PAGE; }))
@@ -336,15 +334,15 @@ bool paging_run(const Bench& b, const std::string& path, long from, PagingRun& r
     // The time to open is the best of a few starts, as for `wc -l`.
     run.open = 1e9;
     for (int i = 1; i < OPENS; ++i) {
-        TerminalSession t;
+        QxScreen t(args, COLS, ROWS);
         auto t0 = Clock::now();
-        if (!b.start(t, args)) return false;
+        if (!b.start(t)) return false;
         if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
         run.open = std::min(run.open, seconds_since(t0));
     }
-    TerminalSession t;
+    QxScreen t(args, COLS, ROWS);
     auto t0 = Clock::now();
-    if (!b.start(t, args)) return false;
+    if (!b.start(t)) return false;
     if (!wait_first_screen(t, from, row)) return fail(t, std::string("paging ") + where + ": no first screen");
     run.open = std::min(run.open, seconds_since(t0));
 

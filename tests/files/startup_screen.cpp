@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <utility>
 
-#include "support/qx_screen.h"
+#include <gtest/gtest.h>
+
+#include "qx_screen.h"
 
 namespace qx::test {
 namespace {
@@ -135,7 +137,7 @@ TEST(Startup, TooManyFilesOpensTheFirst256) {
     ASSERT_TRUE(s.wait_for_text("256 files opened")) << s.dump();
     // The Edit menu refuses a 257th.
     s.esc("e");
-    ASSERT_TRUE(s.wait_for_row_starts_with(0, "File  New  Menu  + : ")) << s.dump();
+    ASSERT_TRUE(s.wait_for([&] { return s.row(0).starts_with("File  New  Menu  + : "); })) << s.dump();
     s.type("F");
     QX_ASSERT_SCREEN(s, s.message80() == "Cannot open any more files" && s.row(0).starts_with("f0 "));
 }

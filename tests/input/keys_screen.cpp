@@ -1,7 +1,9 @@
 // Keys as only a real terminal delivers them: xterm function, cursor and keypad
 // keys (whole, or split so that the editor has to decode the sequence itself),
 // the mouse, typing ahead of a repetition, and resizes.
-#include "support/qx_screen.h"
+#include <gtest/gtest.h>
+
+#include "qx_screen.h"
 
 namespace qx::test {
 namespace {

@@ -7,7 +7,9 @@
 #include <random>
 #include <sstream>
 
-#include "support/qx_screen.h"
+#include <gtest/gtest.h>
+
+#include "qx_screen.h"
 
 namespace qx::test {
 namespace {
