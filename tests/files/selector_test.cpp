@@ -33,28 +33,19 @@ TEST(SelectorLayout, BrowserColumnsShareTheSpareWidth) {
     }
 }
 
+// Rows, columns and field positions: entry columns, column width, entry rows, page
+// capacity, first entry row and column, "Curr Dir:" row and value column, "Curr File:"
+// row and value column.
+std::vector<int32_t> fields(const SelectorLayout& l) {
+    return {l.entryColumns, l.columnWidth,  l.entryRows, l.pageCapacity,         l.firstRow,
+            l.firstColumn,  l.directoryRow, l.directoryValueColumn, l.fileRow, l.fileValueColumn};
+}
+
 TEST(SelectorLayout, RowsAndFieldsOfBothFaces) {
-    SelectorLayout b = selector_layout(SelectorFace::Browser, 24, 80);
-    EXPECT_EQ(b.entryRows, 14);
-    EXPECT_EQ(b.pageCapacity, 28);
-    EXPECT_EQ(b.firstRow, 5);
-    EXPECT_EQ(b.firstColumn, 2);
-    EXPECT_EQ(b.directoryRow, 3);
-    EXPECT_EQ(b.directoryValueColumn, 12);
-    EXPECT_EQ(b.fileRow, 20);
-    EXPECT_EQ(b.fileValueColumn, 14);
-
+    EXPECT_EQ(fields(selector_layout(SelectorFace::Browser, 24, 80)), (std::vector<int32_t>{2, 39, 14, 28, 5, 2, 3, 12, 20, 14}));
     SelectorLayout t = selector_layout(SelectorFace::Table, 24, 80);
-    EXPECT_EQ(t.entryColumns, 1);
-    EXPECT_EQ(t.columnWidth, 53);
-    EXPECT_EQ(t.entryRows, 12);
-    EXPECT_EQ(t.pageCapacity, 12);
-    EXPECT_EQ(t.directoryRow, 19);
-    EXPECT_EQ(t.directoryValueColumn, 14);
-    EXPECT_EQ(t.fileRow, 20);
-    // The last entry row stays clear of "Curr Dir:".
-    EXPECT_LT(t.firstRow + t.entryRows - 1, t.directoryRow);
-
+    EXPECT_EQ(fields(t), (std::vector<int32_t>{1, 53, 12, 12, 5, 2, 19, 14, 20, 14}));
+    EXPECT_LT(t.firstRow + t.entryRows - 1, t.directoryRow) << "entries stay clear of \"Curr Dir:\"";
     SelectorLayout big = selector_layout(SelectorFace::Browser, 43, 132);
     EXPECT_EQ(big.entryRows, 33);
     EXPECT_EQ(big.pageCapacity, 132);
@@ -64,96 +55,34 @@ TEST(SelectorLayout, RowsAndFieldsOfBothFaces) {
 }
 
 TEST(SelectorPaths, ResultIsWrittenFromTheStartDirectory) {
-    // The start directory itself: the name alone.
-    EXPECT_EQ(path_from_start("/home/u", "/home/u", "a.txt"), "a.txt");
-    // Below it: the rest of the path.
-    EXPECT_EQ(path_from_start("/home/u", "/home/u/src/lib", "a.c"), "src/lib/a.c");
-    // A sibling: through the common parent.
-    EXPECT_EQ(path_from_start("/home/u", "/home/w", "b.txt"), "../w/b.txt");
-    // Elsewhere: the full path.
-    EXPECT_EQ(path_from_start("/home/u", "/etc", "passwd"), "/etc/passwd");
-    EXPECT_EQ(path_from_start("/home/u", "/home", "x"), "/home/x");
-    EXPECT_EQ(path_from_start("/home/u", "/home/w/deeper", "x"), "/home/w/deeper/x");
-    // A name that only begins like the start directory is not below it.
-    EXPECT_EQ(path_from_start("/home/u", "/home/user", "x"), "../user/x");
-    EXPECT_EQ(path_from_start("/a/b/c", "/a/b/cd/e", "x"), "/a/b/cd/e/x");
-    // The root as either end.
-    EXPECT_EQ(path_from_start("/", "/etc", "hosts"), "etc/hosts");
-    EXPECT_EQ(path_from_start("/", "/", "f"), "f");
-    EXPECT_EQ(path_from_start("/home", "/", "f"), "/f");
-    EXPECT_EQ(path_from_start("/home", "/etc", "f"), "../etc/f");
-    // A typed full path stays what it is; nothing chosen stays nothing.
-    EXPECT_EQ(path_from_start("/home/u", "/etc", "/tmp/n.txt"), "/tmp/n.txt");
-    EXPECT_EQ(path_from_start("/home/u", "/etc", ""), "");
+    const char* cases[][4] = {
+        // start, directory, chosen name, result
+        {"/home/u", "/home/u", "a.txt", "a.txt"}, {"/home/u", "/home/u/src/lib", "a.c", "src/lib/a.c"},
+        {"/home/u", "/home/w", "b.txt", "../w/b.txt"}, {"/home/u", "/etc", "passwd", "/etc/passwd"},
+        {"/home/u", "/home", "x", "/home/x"}, {"/home/u", "/home/w/deeper", "x", "/home/w/deeper/x"},
+        // Names that only begin like the start directory are not below it.
+        {"/home/u", "/home/user", "x", "../user/x"}, {"/a/b/c", "/a/b/cd/e", "x", "/a/b/cd/e/x"},
+        {"/", "/etc", "hosts", "etc/hosts"}, {"/", "/", "f", "f"}, {"/home", "/", "f", "/f"},
+        {"/home", "/etc", "f", "../etc/f"},
+        // A typed full path stays what it is; nothing chosen stays nothing.
+        {"/home/u", "/etc", "/tmp/n.txt", "/tmp/n.txt"}, {"/home/u", "/etc", "", ""},
+    };
+    for (auto& c : cases) EXPECT_EQ(path_from_start(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
 }
 
 TEST(SelectorPaths, DirectoryMoves) {
     EXPECT_EQ(parent_directory("/home/u/src"), "/home/u");
     EXPECT_EQ(parent_directory("/home"), "/");
     EXPECT_EQ(parent_directory("/"), "/");
-
-    EXPECT_EQ(enter_directory("/home/u", ".."), "/home");
-    EXPECT_EQ(enter_directory("/home/u/src", ".."), "/home/u");
-    EXPECT_EQ(enter_directory("/", ".."), "/");
-    EXPECT_EQ(enter_directory("/home/u", "."), "/home/u");
-    EXPECT_EQ(enter_directory("/home/u", "src"), "/home/u/src");
-    EXPECT_EQ(enter_directory("/", "etc"), "/etc");
-    EXPECT_EQ(enter_directory("/home/u", "/var/log"), "/var/log");
-    EXPECT_EQ(enter_directory("/home/u", "src/lib"), "/home/u/src/lib");
-}
-
-// NextFile alone refuses; New from the Edit menu opens an unnamed file at column 0
-// while the other file keeps its own sideways view.
-using OpenFilesTest = test::EditorTest;
-
-TEST_F(OpenFilesTest, NextFileAloneAndANewFileAtColumnZero) {
-    open({std::string(200, 'w')});
-    keys("\x1bn");
-    EXPECT_EQ(shown_message(), "Only 1 file open");
-    EXPECT_EQ(bells(), 1);
-    keys({CODE_END});
-    EXPECT_EQ(row(0).substr(71, 2), "<-");
-    keys("\x1b" "en");
-    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
-    EXPECT_EQ(row(0).substr(71, 2), "  ");
-    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
-    keys("x");
-    EXPECT_EQ(row(2), "x");
-    keys("\x1bn");
-    EXPECT_EQ(row(0).substr(0, 9), "test.txt ");
-    EXPECT_EQ(row(0).substr(71, 2), "<-");
-    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
-}
-
-TEST_F(OpenFilesTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
-    const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ", menu = "File  New  Menu  + : ";
-    open({"alpha"}, 0, 0, "a.txt");
-    test::open_test_file({"long"}, 'u', long_name.c_str());
-    keys("\x1bn");
-    // The menu on row 0 with the current file's name at its end; other keys ring the bell.
-    keys({ESC, 'e', 'x', CODE_DOWN});
-    ASSERT_EQ(waits().size(), 1u);
-    EXPECT_TRUE(waits()[0].rows[0].starts_with(menu) && waits()[0].rows[0].ends_with(" a.txt"));
-    EXPECT_EQ(waits()[0].cursor, (test::ScreenPos{0, 21}));
-    EXPECT_EQ(bells(), 2);
-    // "+" steps through the files, a long name shortened as on the status line.
-    keys({ESC, 'e', '+'});
-    ASSERT_EQ(waits().size(), 1u);
-    EXPECT_TRUE(waits()[0].rows[0].ends_with(" ..." + long_name.substr(11))) << waits()[0].rows[0];
-    EXPECT_EQ(row(0).substr(0, 22), "..." + long_name.substr(11));
-    EXPECT_TRUE(shows(2, {"long"}, {2, 0}));
-    // New opens an unnamed file, after the others.
-    keys({ESC, 'e', 'n'});
-    keys("new");
-    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
-    EXPECT_TRUE(shows(2, {"new"}, {2, 3}));
-    keys("\x1bn");
-    EXPECT_EQ(row(2), "alpha");
+    const char* cases[][3] = {{"/home/u", "..", "/home"}, {"/home/u/src", "..", "/home/u"}, {"/", "..", "/"},
+                              {"/home/u", ".", "/home/u"}, {"/home/u", "src", "/home/u/src"}, {"/", "etc", "/etc"},
+                              {"/home/u", "/var/log", "/var/log"}, {"/home/u", "src/lib", "/home/u/src/lib"}};
+    for (auto& c : cases) EXPECT_EQ(enter_directory(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
 // The selector on a real directory tree: the browser of files to open, and the
-// table of open files.
-class BrowserTest : public test::EditorTest {
+// table of open files; and the Edit menu's file commands.
+class SelectorTest : public test::EditorTest {
 protected:
     using Pos = test::ScreenPos;
     test::TempDir dir;
@@ -163,10 +92,7 @@ protected:
 
     void make(std::initializer_list<std::string> files, std::initializer_list<std::string> dirs = {}) {
         for (const std::string& d : dirs) std::filesystem::create_directories(d);
-        for (const std::string& f : files) {
-            std::filesystem::create_directories(std::filesystem::path(f).parent_path().empty() ? "." : std::filesystem::path(f).parent_path());
-            dir.write(f, "x\n");
-        }
+        for (const std::string& f : files) dir.write(f, "x\n");
     }
     const test::FakeShot& shot(std::size_t n) {
         static const test::FakeShot none{std::vector<std::string>(24), {}, {-1, -1}};
@@ -192,6 +118,54 @@ protected:
     }
 };
 
+// NextFile alone refuses; New from the Edit menu opens an unnamed file at column 0
+// while the other file keeps its own sideways view.
+
+TEST_F(SelectorTest, NextFileAloneAndANewFileAtColumnZero) {
+    open({std::string(200, 'w')});
+    keys("\x1bn");
+    EXPECT_EQ(shown_message(), "Only 1 file open");
+    EXPECT_EQ(bells(), 1);
+    keys({CODE_END});
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    keys("\x1b" "en");
+    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
+    EXPECT_EQ(row(0).substr(71, 2), "  ");
+    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
+    keys("x");
+    EXPECT_EQ(row(2), "x");
+    keys("\x1bn");
+    EXPECT_EQ(row(0).substr(0, 9), "test.txt ");
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
+}
+
+TEST_F(SelectorTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
+    const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ", menu = "File  New  Menu  + : ";
+    open({"alpha"}, 0, 0, "a.txt");
+    test::open_test_file({"long"}, 'u', long_name.c_str());
+    keys("\x1bn");
+    // The menu on row 0 with the current file's name at its end; other keys ring the bell.
+    keys({ESC, 'e', 'x', CODE_DOWN});
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_TRUE(waits()[0].rows[0].starts_with(menu) && waits()[0].rows[0].ends_with(" a.txt"));
+    EXPECT_EQ(waits()[0].cursor, (test::ScreenPos{0, 21}));
+    EXPECT_EQ(bells(), 2);
+    // "+" steps through the files, a long name shortened as on the status line.
+    keys({ESC, 'e', '+'});
+    ASSERT_EQ(waits().size(), 1u);
+    EXPECT_TRUE(waits()[0].rows[0].ends_with(" ..." + long_name.substr(11))) << waits()[0].rows[0];
+    EXPECT_EQ(row(0).substr(0, 22), "..." + long_name.substr(11));
+    EXPECT_TRUE(shows(2, {"long"}, {2, 0}));
+    // New opens an unnamed file, after the others.
+    keys({ESC, 'e', 'n'});
+    keys("new");
+    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
+    EXPECT_TRUE(shows(2, {"new"}, {2, 3}));
+    keys("\x1bn");
+    EXPECT_EQ(row(2), "alpha");
+}
+
 // A row with the given texts at their columns, without trailing blanks.
 std::string laid_out(std::initializer_list<std::pair<int, std::string_view>> pieces) {
     std::string row(200, ' ');
@@ -201,10 +175,9 @@ std::string laid_out(std::initializer_list<std::pair<int, std::string_view>> pie
 
 constexpr std::string_view OPEN_TITLE = "Linux QX v3.5g - Select/Type Filename to Open";
 constexpr std::string_view FOOTER = "CurUp/CurDn/CurLeft/CurRight, PgUp/PgDn, ENTER (select entry), ESC-q (Quit)";
-const char* const LOOK = "\xff";
 const char* const BROWSE = "\x1b" "eF" "\xff";
 
-TEST_F(BrowserTest, PagesOn80And132Columns) {
+TEST_F(SelectorTest, PagesOn80And132Columns) {
     const std::vector<std::string> order = {".", "..", "d1", "d2", "a.txt", "b.txt", "c.txt"};
     make({"c.txt", "a.txt", "b.txt"}, {"d2", "d1"});
     for (int32_t cols : {80, 132}) {
@@ -236,7 +209,7 @@ TEST_F(BrowserTest, PagesOn80And132Columns) {
     }
 }
 
-TEST_F(BrowserTest, MotionWrapsAroundTheEntriesAndPages) {
+TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
     make({"a.txt", "b.txt", "c.txt"}, {"d1", "d2"});
     open({""});
     // Entries: . .. / d1 d2 / a.txt b.txt / c.txt
@@ -269,7 +242,7 @@ TEST_F(BrowserTest, MotionWrapsAroundTheEntriesAndPages) {
     }
 }
 
-TEST_F(BrowserTest, EntersDirectoriesAndGoesUp) {
+TEST_F(SelectorTest, EntersDirectoriesAndGoesUp) {
     make({"z.txt"}, {"sub/inner"});
     open({""});
     std::string parent = workdir.substr(0, workdir.rfind('/'));
@@ -307,14 +280,11 @@ TEST_F(BrowserTest, EntersDirectoriesAndGoesUp) {
     EXPECT_EQ(value(0, 3, 12), workdir);
 }
 
-TEST_F(BrowserTest, ChosenPathsAreRelativeToTheStartDirectory) {
-    std::filesystem::create_directories("top/start/src/lib");
-    std::filesystem::create_directories("top/sibling");
-    std::filesystem::create_directories("else");
-    dir.write("top/start/src/lib/x.c", "int x;\n");
-    dir.write("top/sibling/y.txt", "y\n");
-    dir.write("else/z.txt", "z\n");
-    dir.write("top/start/here.txt", "here\n");
+TEST_F(SelectorTest, ChosenPathsAreRelativeToTheStartDirectory) {
+    make({}, {"top/start/src/lib", "top/sibling", "else"});
+    for (auto [name, text] : {std::pair{"top/start/src/lib/x.c", "int x;\n"}, {"top/sibling/y.txt", "y\n"},
+                              {"else/z.txt", "z\n"}, {"top/start/here.txt", "here\n"}})
+        dir.write(name, text);
     test::InDir start("top/start");
     resize(30, 132);
     grid = selector_layout(SelectorFace::Browser, 30, 132);
@@ -350,7 +320,7 @@ TEST_F(BrowserTest, ChosenPathsAreRelativeToTheStartDirectory) {
     EXPECT_EQ(name_in_status(), "Curr Filename:   here.txt");
 }
 
-TEST_F(BrowserTest, TypedNamesThatDoNotExistAndCancel) {
+TEST_F(SelectorTest, TypedNamesThatDoNotExistAndCancel) {
     make({"a.txt"});
     open_files({"a.txt"});
     // Typing replaces the shown name; the line editor works on it in place.
@@ -369,7 +339,7 @@ TEST_F(BrowserTest, TypedNamesThatDoNotExistAndCancel) {
     EXPECT_TRUE(shows(2, {"x"}, {2, 0}));
 }
 
-TEST_F(BrowserTest, OpenFileTableListsCountsAndChanges) {
+TEST_F(SelectorTest, OpenFileTableListsCountsAndChanges) {
     dir.write("a.txt", "one\ntwo\n");
     dir.write("b.txt", "three\r\n");
     open_files({"a.txt", "b.txt"});
