@@ -46,11 +46,13 @@ protected:
         return read_text_file(path.c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format,
                               tab_translation());
     }
-    int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1) {
+    // Lines from `from` up to `to` (or the whole text); counts stored when written.
+    int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1, Line* from = nullptr, Line* to = nullptr) {
         uint32_t c = 0, l = 0, s = 0;
         FileText& t = CurrentFile.text;
-        int32_t result = write_text_file(dir.file(name).c_str(), no_confirm, format, first_line(t.lines),
-                                         nullptr, c, l, s, tab_translation());
+        std::string path = name.starts_with('/') ? name : dir.file(name);
+        int32_t result = write_text_file(path.c_str(), no_confirm, format, from ? from : first_line(t.lines), to, c, l,
+                                         s, tab_translation());
         if (result == 0) t.charCount = c, t.lineCount = l, t.checksum = s;
         return result;
     }
@@ -59,49 +61,41 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(TextFileTest, DosFileReadsAsDosAndWritesBackIdentically) {
-    dir.write("dos.txt", "a\r\nb\r\nc\r\n");
-    ASSERT_EQ(read("dos.txt"), 0);
-    EXPECT_EQ(CurrentFile.text.format, 'd');
-    EXPECT_EQ(CurrentFile.text.lineCount, 3u);
-    EXPECT_EQ(CurrentFile.text.charCount, 9u);
-    EXPECT_FALSE(file_is_modified());
-    ASSERT_EQ(write("out.txt", 'd'), 0);
-    EXPECT_EQ(dir.read("out.txt"), "a\r\nb\r\nc\r\n");
-}
-
-TEST_F(TextFileTest, LinuxFilesRoundTripAndGainAFinalLineEnd) {
-    std::string text = "first line\n\n  indented\ttab kept? no: expanded\nlast without end";
-    Options.inputTranslation = 0;
-    dir.write("u.txt", text);
-    ASSERT_EQ(read("u.txt"), 0);
-    EXPECT_EQ(CurrentFile.text.format, 'u');
-    EXPECT_EQ(lines().size(), 4u);
-    EXPECT_FALSE(file_is_modified());
-    ASSERT_EQ(write("u.txt", 'u'), 0);
-    EXPECT_EQ(dir.read("u.txt"), text + "\n");
-    EXPECT_FALSE(file_is_modified()) << "the writer's counts are the stored counts";
-}
-
-TEST_F(TextFileTest, MixedLineEndsBecomeDosAndCountAsModified) {
-    dir.write("mixed.txt", "one\ntwo\nthree\r\nfour\r\n");
-    ASSERT_EQ(read("mixed.txt"), 0);
-    EXPECT_EQ(CurrentFile.text.format, 'd');
-    EXPECT_EQ(CurrentFile.text.charCount, 3u + 1 + 3 + 1 + 5 + 2 + 4 + 2);
-    EXPECT_TRUE(file_is_modified());
-    ASSERT_EQ(write("mixed.txt", 'd'), 0);
-    EXPECT_EQ(dir.read("mixed.txt"), "one\r\ntwo\r\nthree\r\nfour\r\n");
-}
-
-TEST_F(TextFileTest, EmptyFileIsOneEmptyLine) {
-    dir.write("empty.txt", "");
-    ASSERT_EQ(read("empty.txt"), 0);
-    EXPECT_EQ(lines(), Lines{""});
-    EXPECT_EQ(CurrentFile.text.charCount, 1u);
-    EXPECT_EQ(CurrentFile.text.lineCount, 1u);
-    EXPECT_EQ(CurrentFile.text.checksum, 0u);
-    ASSERT_EQ(write("empty.txt", 'u'), 0);
-    EXPECT_EQ(dir.read("empty.txt"), "\n");
+TEST_F(TextFileTest, FilesReadInTheirFormatAndWriteBackIdentically) {
+    Options.inputTranslation = 0;   // the TAB below is kept
+    struct Case {
+        std::string bytes;
+        int32_t format;
+        Lines text;
+        uint32_t chars;
+        bool modified;
+        std::string written;
+    } cases[] = {
+        {"a\r\nb\r\nc\r\n", 'd', {"a", "b", "c"}, 9, false, "a\r\nb\r\nc\r\n"},
+        // A missing final line end is added.
+        {"first\n\n  in\tdented\nlast without end", 'u', {"first", "", "  in\tdented", "last without end"}, 36, false,
+         "first\n\n  in\tdented\nlast without end\n"},
+        // Mixed line ends make the file DOS, which counts as a change.
+        {"one\ntwo\nthree\r\nfour\r\n", 'd', {"one", "two", "three", "four"}, 3 + 1 + 3 + 1 + 5 + 2 + 4 + 2, true,
+         "one\r\ntwo\r\nthree\r\nfour\r\n"},
+        // An empty file is one empty line.
+        {"", 'u', {""}, 1, false, "\n"},
+    };
+    for (const Case& c : cases) {
+        dir.write("f.txt", c.bytes);
+        ASSERT_EQ(read("f.txt"), 0) << c.written;
+        EXPECT_EQ(CurrentFile.text.format, c.format) << c.written;
+        EXPECT_EQ(lines(), c.text);
+        EXPECT_EQ(CurrentFile.text.lineCount, c.text.size()) << c.written;
+        EXPECT_EQ(CurrentFile.text.charCount, c.chars) << c.written;
+        if (c.bytes.empty()) {
+            EXPECT_EQ(CurrentFile.text.checksum, 0u);
+        }
+        EXPECT_EQ(file_is_modified(), c.modified) << c.written;
+        ASSERT_EQ(write("f.txt", c.format), 0);
+        EXPECT_EQ(dir.read("f.txt"), c.written);
+        EXPECT_FALSE(file_is_modified()) << "the writer's counts are the stored counts";
+    }
 }
 
 TEST_F(TextFileTest, LongLinesArriveInPiecesAndAreCutOnWriting) {
@@ -328,31 +322,25 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(CurrentFile.text.charCount, 13u) << "a failed write leaves the stored counts alone";
 
     // A directory that vanished, and one nobody may write into.
-    uint32_t c, l, s;
-    EXPECT_EQ(write_text_file((dir.path() + "/gone/x.txt").c_str(), 1, 'u', first_line(CurrentFile.text.lines),
-                              nullptr, c, l, s, tab_translation()),
-              MSG_CANNOT_OPEN);
+    EXPECT_EQ(write(dir.path() + "/gone/x.txt", 'u'), MSG_CANNOT_OPEN);
     std::string read_only = geteuid() == 0 ? "/proc/qx-test.txt" : dir.file("ro/x.txt");
     if (geteuid() != 0) {
         std::filesystem::create_directory(dir.file("ro"));
         ::chmod(dir.file("ro").c_str(), 0555);
     }
-    EXPECT_EQ(write_text_file(read_only.c_str(), 1, 'u', first_line(CurrentFile.text.lines), nullptr, c, l, s,
-                              tab_translation()),
-              MSG_CANNOT_OPEN);
+    EXPECT_EQ(write(read_only, 'u'), MSG_CANNOT_OPEN);
 }
 
 TEST_F(TextFileTest, WritesARangeOfLines) {
     test::fill_text(CurrentFile.text.lines, {"1", "2", "3", "4"});
     Line* second = next_line(first_line(CurrentFile.text.lines));
     Line* fourth = last_line(CurrentFile.text.lines);
-    uint32_t c, l, s;
-    ASSERT_EQ(write_text_file(dir.file("range").c_str(), 1, 'u', second, fourth, c, l, s, tab_translation()), 0);
+    ASSERT_EQ(write("range", 'u', 1, second, fourth), 0);
     EXPECT_EQ(dir.read("range"), "2\n3\n");
-    EXPECT_EQ(l, 2u);
-    ASSERT_EQ(write_text_file(dir.file("none").c_str(), 1, 'u', second, second, c, l, s, tab_translation()), 0);
+    EXPECT_EQ(CurrentFile.text.lineCount, 2u);
+    ASSERT_EQ(write("none", 'u', 1, second, second), 0);
     EXPECT_EQ(dir.read("none"), "");
-    EXPECT_EQ(l, 0u);
+    EXPECT_EQ(CurrentFile.text.lineCount, 0u);
 }
 
 }  // namespace
