@@ -90,11 +90,16 @@ TEST(KeyReader, DecodesTheTable) {
     }
 }
 
+// Keys through the reader and the main loop, as the screen shows them.
+class KeysTest : public test::EditorTest {
+protected:
+    std::string mode_shown() { return row(0).substr(71); }
+};
+using Pos = test::ScreenPos;
+
 // The reader takes keys from the terminal until a sequence is whole, applies the
 // mode and rings the bell for a refused key.
-using KeyReaderTest = test::EditorTest;
-
-TEST_F(KeyReaderTest, ReadsWholeSequencesFromTheTerminal) {
+TEST_F(KeysTest, ReadsWholeSequencesFromTheTerminal) {
     test::fake_screen().keys = {ESC, ESC, ESC, 'f', ESC, '[', '1', ';', '5', 'D', 1, 'z'};
     EXPECT_EQ(ReadKey(), 'f');
     EXPECT_EQ(Mode, MODE_COMMAND);
@@ -107,13 +112,6 @@ TEST_F(KeyReaderTest, ReadsWholeSequencesFromTheTerminal) {
     EXPECT_EQ(ReadKey(), 'z');
     EXPECT_EQ(Mode, MODE_INSERT);
 }
-
-// Keys through the main loop, as the screen shows them.
-class KeysTest : public test::EditorTest {
-protected:
-    std::string mode_shown() { return row(0).substr(71); }
-};
-using Pos = test::ScreenPos;
 
 TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
     open({std::string(60, '.')});
@@ -208,14 +206,9 @@ TEST_F(KeysTest, MouseReportsFromTheTerminal) {
 }
 
 TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {
-    EXPECT_EQ(MapRepeatedCommand(command_index(']')), '.');
-    EXPECT_EQ(MapRepeatedCommand(command_index('[')), ',');
-    EXPECT_EQ(MapRepeatedCommand(command_index('{')), '^');
-    EXPECT_EQ(MapRepeatedCommand(command_index('}')), '$');
-    EXPECT_EQ(MapRepeatedCommand(command_index('W')), 'D');
-    EXPECT_EQ(MapRepeatedCommand(command_index('\\')), 'B');
-    EXPECT_EQ(MapRepeatedCommand(command_index('~')), 'F');
-    EXPECT_EQ(MapRepeatedCommand(command_index('f')), 'f');
+    for (auto [repeated, single] : {std::pair{']', '.'}, {'[', ','}, {'{', '^'}, {'}', '$'}, {'W', 'D'}, {'\\', 'B'},
+                                    {'~', 'F'}, {'f', 'f'}})
+        EXPECT_EQ(MapRepeatedCommand(command_index(repeated)), single) << repeated;
     EXPECT_EQ(command_index('\\'), 40);
     EXPECT_EQ(command_index('`'), 53);
     EXPECT_EQ(command_index('y'), -1);
@@ -224,9 +217,7 @@ TEST(KeyReader, RepeatedCommandsBecomeTheirSingleSteps) {
 // Keys typed while a counted command runs wait in the pending queue. An ESC among
 // them ends the repetition at the panel it opened; the keys after it stay, in order.
 // Without a count the ESC is a command prefix as always.
-using RepeatCountTest = test::EditorTest;
-
-TEST_F(RepeatCountTest, EscapeAtAPanelEndsTheRepetition) {
+TEST_F(KeysTest, RepeatEscapeAtAPanelEndsTheRepetition) {
     open({"abc"});
     for (KeyCode k : {KeyCode{'x'}, KeyCode{ESC}, KeyCode{'y'}, KeyCode{'z'}}) QueuePendingKey(k);
     command("5h");
