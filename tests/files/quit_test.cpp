@@ -17,7 +17,6 @@ constexpr std::string_view AGAIN_TITLE = "Linux QX v3.5g - Could not open. Again
 constexpr std::string_view SWITCH_TITLE = "Linux QX v3.5g - Select Another File to Switch To";
 constexpr std::string_view MODIFIED_QUESTION = "File has been modified: Are you sure ? (y or n) :";
 
-using Pos = test::ScreenPos;
 using ::testing::ExitedWithCode;
 
 class QuitTest : public test::EditorTest {

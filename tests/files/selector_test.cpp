@@ -84,7 +84,6 @@ TEST(SelectorPaths, DirectoryMoves) {
 // table of open files; and the Edit menu's file commands.
 class SelectorTest : public test::EditorTest {
 protected:
-    using Pos = test::ScreenPos;
     test::TempDir dir;
     test::InDir in{dir.path()};
     std::string workdir = std::filesystem::current_path().string();

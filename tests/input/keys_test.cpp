@@ -91,12 +91,7 @@ TEST(KeyReader, DecodesTheTable) {
 }
 
 // Keys through the reader and the main loop, as the screen shows them.
-class KeysTest : public test::EditorTest {
-protected:
-    std::string mode_shown() { return row(0).substr(71); }
-};
-using Pos = test::ScreenPos;
-
+using KeysTest = test::EditorTest;
 // The reader takes keys from the terminal until a sequence is whole, applies the
 // mode and rings the bell for a refused key.
 TEST_F(KeysTest, ReadsWholeSequencesFromTheTerminal) {

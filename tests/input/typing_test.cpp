@@ -9,8 +9,6 @@
 namespace qx {
 namespace {
 
-using Pos = test::ScreenPos;
-
 // n characters "0123456789012...", so that every column shows which it is.
 std::string digits(int n) {
     std::string s;
@@ -18,10 +16,7 @@ std::string digits(int n) {
     return s;
 }
 
-class TypingTest : public test::EditorTest {
-protected:
-    std::string mode_shown() { return row(0).substr(71); }
-};
+using TypingTest = test::EditorTest;
 
 TEST_F(TypingTest, LineLimitInInsertAndOverwriteModes) {
     const std::string long_line = digits(381);

@@ -27,6 +27,7 @@ namespace qx::test {
 class EditorTest : public ::testing::Test {
 protected:
     using Lines = std::vector<std::string>;
+    using Pos = ScreenPos;
 
     void SetUp() override { reset(); }
     void TearDown() override {
@@ -133,6 +134,7 @@ protected:
     int32_t bells() { return fake_screen().bells; }
     // The screens at which the last keys() ran out while a panel or menu waited.
     const std::vector<FakeShot>& waits() { return fake_screen().waits; }
+    std::string mode_shown() { return row(0).substr(71); }   // "<-" and the typing mode
     std::string shown_message() {
         std::string m = fake_screen().text[0].substr(25, 40);
         return m.substr(0, m.find_last_not_of(' ') + 1);
