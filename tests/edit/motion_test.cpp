@@ -12,11 +12,7 @@ namespace {
 // are read back from the file's view, the message buffer and the screen.
 class MotionTest : public test::EditorTest {
 protected:
-    void open(int n) {
-        Lines lines;
-        for (int i = 1; i <= n; ++i) lines.push_back("line " + std::to_string(i));
-        EditorTest::open(lines);
-    }
+    void open(int n) { EditorTest::open(numbered(n)); }
     void run(char letter, int times = 1) {
         for (int i = 0; i < times; ++i) keys({ESC, letter});
     }

@@ -152,9 +152,7 @@ TEST_F(KeysTest, EscapeEnterCancelsAndEscapeEscapeIsOneEscape) {
 }
 
 TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
-    Lines lines;
-    for (int i = 1; i <= 12; ++i) lines.push_back("line " + std::to_string(i));
-    open(lines);
+    open(numbered(12));
     keys("\x1b" "2l");
     EXPECT_EQ(row(2), "line 3");
     keys({CODE_F1});

@@ -74,9 +74,7 @@ TEST_F(TypingTest, EnterSplitsLinesWithAutoIndent) {
 }
 
 TEST_F(TypingTest, EnterOnTheLastRowAndInAScrolledView) {
-    Lines lines;
-    for (int i = 1; i <= 30; ++i) lines.push_back("line " + std::to_string(i));
-    open(lines);
+    open(numbered(30));
     // Splitting the line on the last row scrolls the text up by one.
     keys({ESC, 'L', CODE_END, ENTER});
     EXPECT_EQ(row(2), "line 2");

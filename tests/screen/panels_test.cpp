@@ -109,9 +109,7 @@ TEST_F(PanelsTest, AboutFitsBetweenTheSeparators) {
 }
 
 TEST_F(PanelsTest, InfoAndViewScreen) {
-    Lines lines;
-    for (int i = 1; i <= 24; ++i) lines.push_back("line " + std::to_string(i));
-    open(lines, 11, 4);
+    open(numbered(24), 11, 4);
     keys("\x1bi");
     EXPECT_EQ(shown_message(), "ln:12 col:5  50% (24 lines)");
     keys("\x1bv");

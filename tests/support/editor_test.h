@@ -72,6 +72,12 @@ protected:
         RedrawText();
         PlaceCursor();
     }
+    // "line 1" to "line n".
+    static Lines numbered(int n) {
+        Lines lines;
+        for (int i = 1; i <= n; ++i) lines.push_back("line " + std::to_string(i));
+        return lines;
+    }
     Lines text() {
         line_commit();
         return texts_of(CurrentFile.text.lines);
