@@ -8,7 +8,7 @@ namespace qx {
 namespace {
 
 // Changes and their undoing, driven as the keys would drive them.
-class UndoTest : public test::EditorTest {};
+using UndoTest = test::EditorTest;
 
 TEST_F(UndoTest, TypedCharactersGoLastFirstOnePerStep) {
     open({"xy"}, 0, 1);
@@ -45,29 +45,52 @@ TEST_F(UndoTest, DeletedCharactersComeBackInOrder) {
     EXPECT_EQ(col(), 8) << "where the cursor was before the first Rubout";
 }
 
-TEST_F(UndoTest, JoinsAndSplitsAreReversed) {
-    open({"upper", "lower"}, 0, 5);
-    command("D");
-    EXPECT_EQ(text(), (Lines{"upperlower"}));
-    command("u");
-    EXPECT_EQ(text(), (Lines{"upper", "lower"}));
-    EXPECT_EQ(line(), 0);
-    EXPECT_EQ(col(), 5) << "at the end of the upper line";
+// One change and its undoing: the text comes back, and the cursor where given.
+TEST_F(UndoTest, SingleChangesAreReversed) {
+    struct Case {
+        Lines before;
+        int line, col;
+        bool typed;
+        std::string keys;
+        Lines after;
+        int undo_line = -1, undo_col = -1;
+    } cases[] = {
+        {{"upper", "lower"}, 0, 5, false, "D", {"upperlower"}, 0, 5},   // back at the end of the upper line
+        {{"upper", "lower"}, 1, 0, false, "#", {"upperlower"}},
+        {{"    indent", "x"}, 0, 4, false, "d", {"indent", "x"}},
+        {{"    indent", "x"}, 0, 6, false, "k", {"    in", "x"}},
+        {{"    indent", "x"}, 1, 0, true, "\n", {"    indent", "", "x"}},
+        {{"l1", "l2", "l3"}, 2, 0, false, "l", {"l1", "l2"}, 2},   // the last line comes back as the last line
+    };
+    for (const Case& c : cases) {
+        reset();
+        open(c.before, c.line, c.col);
+        if (c.typed) {
+            type(c.keys);
+        } else {
+            command(c.keys);
+        }
+        EXPECT_EQ(text(), c.after) << c.keys;
+        command("u");
+        EXPECT_EQ(text(), c.before) << c.keys;
+        if (c.undo_line >= 0) {
+            EXPECT_EQ(line(), c.undo_line) << c.keys;
+        }
+        if (c.undo_col >= 0) {
+            EXPECT_EQ(col(), c.undo_col) << c.keys;
+        }
+    }
+}
 
+TEST_F(UndoTest, UndoingASplitRemovesTheAutoIndentation) {
     Options.autoIndent = 1;
-    place(0, 0);
+    open({"upper", "lower"});
     type("    ");
     place(0, 6);
     type("\n");
     EXPECT_EQ(text(), (Lines{"    up", "    per", "lower"}));
     command("u");
     EXPECT_EQ(text(), (Lines{"    upper", "lower"})) << "the indentation auto-indent gave is removed";
-
-    place(1, 0);
-    command("#");
-    EXPECT_EQ(text(), (Lines{"    upperlower"}));
-    command("u");
-    EXPECT_EQ(text(), (Lines{"    upper", "lower"}));
 }
 
 TEST_F(UndoTest, OverwrittenCharactersAndTheModeComeBack) {
@@ -92,30 +115,6 @@ TEST_F(UndoTest, DeletedLinesComeBackAtTheirPlace) {
     EXPECT_EQ(text(), (Lines{"l1", "l2", "l3", "l4", "l6", "l7"}));
     command("u");
     EXPECT_EQ(text(), (Lines{"l1", "l2", "l3", "l4", "l5", "l6", "l7"}));
-
-    place(6, 0);
-    command("l");
-    EXPECT_EQ(text().back(), "l6");
-    command("u");
-    EXPECT_EQ(text().back(), "l7") << "the last line comes back as the last line";
-    EXPECT_EQ(line(), 6);
-}
-
-TEST_F(UndoTest, DelLeftDelRightAndOpenedLines) {
-    open({"    indent", "x"}, 0, 4);
-    command("d");
-    command("u");
-    EXPECT_EQ(text()[0], "    indent");
-    place(0, 6);
-    command("k");
-    EXPECT_EQ(text()[0], "    in");
-    command("u");
-    EXPECT_EQ(text()[0], "    indent");
-    place(1, 0);
-    type("\n");
-    EXPECT_EQ(text(), (Lines{"    indent", "", "x"}));
-    command("u");
-    EXPECT_EQ(text(), (Lines{"    indent", "x"}));
 }
 
 TEST_F(UndoTest, SwitchingFilesEmptiesTheHistory) {
