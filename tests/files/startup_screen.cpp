@@ -52,6 +52,7 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
     ASSERT_TRUE(s.start_editing()) << s.dump();
     QX_EXPECT_SCREEN(s, s.message80() == "10 Chars 2 Lines [DOS/Win]");
     QX_EXPECT_SCREEN(s, s.row(0).substr(66, 14) == "ESC-h for Help");
+    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g") << "the version stands for a single file's name";
     QX_EXPECT_SCREEN(s, s.row_trimmed(3) == "two");
 
     QxScreen n({"missing.txt"});

@@ -249,6 +249,7 @@ TEST(TemporaryFile, IsNewHiddenBesideTheTargetAndRandomlyNamed) {
     int c = create_temporary_file(dir.file(std::string(NAME_MAX, 'n')), third);
     EXPECT_TRUE(first.view().starts_with(dir.path() + "/.notes.txt.")) << first.c_str();
     EXPECT_NE(first.view(), second.view());
+    EXPECT_EQ(temporary_name("notes.txt").view(), ".notes.txt.qx-XXXXXX") << "a bare name stays in the directory";
     EXPECT_EQ(dir.mode(std::string(first.view().substr(dir.path().size() + 1))), 0600u);
     EXPECT_GE(c, 0);
     EXPECT_EQ(dir.entry_count(), 3u);
