@@ -13,45 +13,34 @@
 namespace qx {
 namespace {
 
-TEST(SelectorLayout, BrowserColumnsShareTheSpareWidth) {
-    struct Case {
-        int32_t columns, entryColumns, width;
-    } cases[] = {
-        {80, 2, 39},    // 18 spare columns over 2
-        {132, 4, 32},   // 10 spare over 4, the rest unused
-        {92, 3, 30},    // exactly filled: no widening
-        {93, 3, 30},    // one spare column is not enough to widen 3
-        {511, 16, 31},
-    };
-    for (const Case& c : cases) {
-        SelectorLayout l = selector_layout(SelectorFace::Browser, 24, c.columns);
-        EXPECT_EQ(l.entryColumns, c.entryColumns) << c.columns;
-        EXPECT_EQ(l.columnWidth, c.width) << c.columns;
-        EXPECT_LE(l.entryColumns * l.columnWidth + l.firstColumn, c.columns) << "entries fit on the screen";
-        EXPECT_EQ(l.valueWidth, c.columns - 16);
-        EXPECT_EQ(l.pageColumn, c.columns - 14);
-    }
-}
-
-// Rows, columns and field positions: entry columns, column width, entry rows, page
-// capacity, first entry row and column, "Curr Dir:" row and value column, "Curr File:"
-// row and value column.
+// Entry columns, column width, entry rows, page capacity, first entry row and
+// column, "Curr Dir:" row and value column, "Curr File:" row and value column.
 std::vector<int32_t> fields(const SelectorLayout& l) {
     return {l.entryColumns, l.columnWidth,  l.entryRows, l.pageCapacity,         l.firstRow,
             l.firstColumn,  l.directoryRow, l.directoryValueColumn, l.fileRow, l.fileValueColumn};
 }
 
-TEST(SelectorLayout, RowsAndFieldsOfBothFaces) {
-    EXPECT_EQ(fields(selector_layout(SelectorFace::Browser, 24, 80)), (std::vector<int32_t>{2, 39, 14, 28, 5, 2, 3, 12, 20, 14}));
-    SelectorLayout t = selector_layout(SelectorFace::Table, 24, 80);
-    EXPECT_EQ(fields(t), (std::vector<int32_t>{1, 53, 12, 12, 5, 2, 19, 14, 20, 14}));
-    EXPECT_LT(t.firstRow + t.entryRows - 1, t.directoryRow) << "entries stay clear of \"Curr Dir:\"";
-    SelectorLayout big = selector_layout(SelectorFace::Browser, 43, 132);
-    EXPECT_EQ(big.entryRows, 33);
-    EXPECT_EQ(big.pageCapacity, 132);
-    EXPECT_LT(big.firstRow + big.entryRows - 1, big.fileRow);
-    for (int32_t columns : {80, 132, 300, 511})
-        EXPECT_EQ(selector_layout(SelectorFace::Table, 20, columns).entryColumns, 1) << columns;
+TEST(SelectorLayout, RowsColumnsAndFieldsOfBothFaces) {
+    struct Case {
+        SelectorFace face;
+        int32_t rows, columns;
+        std::vector<int32_t> fields;
+    } cases[] = {
+        {SelectorFace::Browser, 24, 80, {2, 39, 14, 28, 5, 2, 3, 12, 20, 14}},   // 18 spare columns over 2
+        {SelectorFace::Browser, 24, 132, {4, 32, 14, 56, 5, 2, 3, 12, 20, 14}},  // 10 over 4, the rest unused
+        {SelectorFace::Browser, 24, 92, {3, 30, 14, 42, 5, 2, 3, 12, 20, 14}},   // exactly filled
+        {SelectorFace::Browser, 24, 93, {3, 30, 14, 42, 5, 2, 3, 12, 20, 14}},   // one spare is not enough
+        {SelectorFace::Browser, 43, 132, {4, 32, 33, 132, 5, 2, 3, 12, 39, 14}},
+        {SelectorFace::Browser, 24, 511, {16, 31, 14, 224, 5, 2, 3, 12, 20, 14}},
+        {SelectorFace::Table, 24, 80, {1, 53, 12, 12, 5, 2, 19, 14, 20, 14}},
+        {SelectorFace::Table, 20, 511, {1, 484, 8, 8, 5, 2, 15, 14, 16, 14}},
+    };
+    for (const Case& c : cases) {
+        SelectorLayout l = selector_layout(c.face, c.rows, c.columns);
+        EXPECT_EQ(fields(l), c.fields) << c.rows << "x" << c.columns;
+        EXPECT_EQ(l.valueWidth, c.columns - 16);
+        EXPECT_EQ(l.pageColumn, c.columns - 14);
+    }
 }
 
 TEST(SelectorPaths, ResultIsWrittenFromTheStartDirectory) {
@@ -117,28 +106,6 @@ protected:
     }
 };
 
-// NextFile alone refuses; New from the Edit menu opens an unnamed file at column 0
-// while the other file keeps its own sideways view.
-
-TEST_F(SelectorTest, NextFileAloneAndANewFileAtColumnZero) {
-    open({std::string(200, 'w')});
-    keys("\x1bn");
-    EXPECT_EQ(shown_message(), "Only 1 file open");
-    EXPECT_EQ(bells(), 1);
-    keys({CODE_END});
-    EXPECT_EQ(row(0).substr(71, 2), "<-");
-    keys("\x1b" "en");
-    EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
-    EXPECT_EQ(row(0).substr(71, 2), "  ");
-    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
-    keys("x");
-    EXPECT_EQ(row(2), "x");
-    keys("\x1bn");
-    EXPECT_EQ(row(0).substr(0, 9), "test.txt ");
-    EXPECT_EQ(row(0).substr(71, 2), "<-");
-    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
-}
-
 // Switching between files read from disk keeps each file's screen.
 TEST_F(SelectorTest, NextFileSwitchesAndComesBackToTheSameScreen) {
     auto numbered_text = [](int n, const std::string& prefix) {
@@ -182,17 +149,23 @@ TEST_F(SelectorTest, NextFileSwitchesAndComesBackToTheSameScreen) {
     EXPECT_EQ(shown_message(), "ln:3 col:2  7% (40 lines)");
 }
 
+// NextFile alone refuses. The Edit menu steps through the files; New opens an
+// unnamed one at column 0 while the others keep their sideways views.
 TEST_F(SelectorTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
     const std::string long_name = "abcdefghij0123456789ABCDEFGHIJ", menu = "File  New  Menu  + : ";
-    open({"alpha"}, 0, 0, "a.txt");
+    open({std::string(200, 'w')}, 0, 0, "a.txt");
+    keys("\x1bn");
+    EXPECT_EQ(shown_message(), "Only 1 file open");
+    EXPECT_EQ(bells(), 1);
     test::open_test_file({"long"}, 'u', long_name.c_str());
     keys("\x1bn");
+    keys({CODE_END});
     // The menu on row 0 with the current file's name at its end; other keys ring the bell.
     keys({ESC, 'e', 'x', CODE_DOWN});
     ASSERT_EQ(waits().size(), 1u);
     EXPECT_TRUE(waits()[0].rows[0].starts_with(menu) && waits()[0].rows[0].ends_with(" a.txt"));
     EXPECT_EQ(waits()[0].cursor, (test::ScreenPos{0, 21}));
-    EXPECT_EQ(bells(), 2);
+    EXPECT_EQ(bells(), 3);
     // "+" steps through the files, a long name shortened as on the status line.
     keys({ESC, 'e', '+'});
     ASSERT_EQ(waits().size(), 1u);
@@ -201,11 +174,15 @@ TEST_F(SelectorTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
     EXPECT_TRUE(shows(2, {"long"}, {2, 0}));
     // New opens an unnamed file, after the others.
     keys({ESC, 'e', 'n'});
+    EXPECT_EQ(row(0).substr(71, 2), "  ");
+    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
     keys("new");
     EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
     EXPECT_TRUE(shows(2, {"new"}, {2, 3}));
     keys("\x1bn");
-    EXPECT_EQ(row(2), "alpha");
+    EXPECT_EQ(row(0).substr(0, 6), "a.txt ");
+    EXPECT_EQ(row(0).substr(71, 2), "<-");
+    EXPECT_TRUE(shows(2, {std::string(69, 'w')}, {2, 69}));
 }
 
 // A row with the given texts at their columns, without trailing blanks.

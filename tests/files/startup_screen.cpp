@@ -58,7 +58,7 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
     QxScreen n({"missing.txt"});
     ASSERT_TRUE(n.start_editing()) << n.dump();
     QX_EXPECT_SCREEN(n, n.message80() == "New File: missing.txt");
-    EXPECT_FALSE(n.file_exists("missing.txt")) << "created only when first written";
+    EXPECT_FALSE(std::filesystem::exists(n.path("missing.txt"))) << "created only when first written";
     n.type("x");
     QX_ASSERT_SCREEN(n, n.row(0).substr(0, 11) == "missing.txt");
     n.key(Key::F11);   // its first Update creates it

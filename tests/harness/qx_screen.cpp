@@ -47,10 +47,10 @@ milliseconds until(Clock::time_point deadline) {
   return std::max(milliseconds(0), std::chrono::ceil<milliseconds>(deadline - Clock::now()));
 }
 
-// One byte per cell: the terminal stores code points, QX writes bytes.
+// One byte per cell; line-drawing characters as '-', '|' or '+'.
 char cell_char(std::uint32_t cp) {
   if (cp == 0) return ' ';
-  if (cp < 0x100) return static_cast<char>(cp);
+  if (cp < 0x80) return static_cast<char>(cp);
   if (cp == 0x2500 || cp == 0x2501 || cp == 0x2550) return '-';
   if (cp == 0x2502 || cp == 0x2503 || cp == 0x2551) return '|';
   return cp >= 0x2500 && cp <= 0x257f ? '+' : '?';
@@ -65,10 +65,7 @@ std::string numbered_lines(int n) {
 }
 
 // Rewrites the program's output so that libvterm 0.1.4 shows it as an xterm
-// outside UTF-8 mode would:
-//  - A0-FF are Latin-1 and 80-9F the 8-bit forms of ESC @ .. ESC _; libvterm's
-//    8-bit mode strips the high bit instead, so it runs in UTF-8 and gets the
-//    same meaning encoded;
+// would (the editor itself writes only ASCII):
 //  - CSI ? a;b h/l sets every listed mode; libvterm applies only the first
 //    (curses turns the mouse on with CSI ? 1006;1000 h);
 //  - CSI n b (repeat) is expanded, as libvterm wraps a column early when the
@@ -76,15 +73,7 @@ std::string numbered_lines(int n) {
 class OutputFixer {
  public:
   void process(std::string_view in, std::string& out) {
-    for (const char c : in) {
-      const auto b = static_cast<unsigned char>(c);
-      if (b >= 0x80 && b < 0xa0) {
-        take(0x1b, out);
-        take(static_cast<unsigned char>(b - 0x40), out);
-      } else {
-        take(b, out);
-      }
-    }
+    for (const char c : in) take(static_cast<unsigned char>(c), out);
   }
   // Hands over an escape sequence cut short by the end of the output.
   void finish(std::string& out) {
@@ -135,14 +124,7 @@ class OutputFixer {
     seq_.clear();
   }
 
-  static void put(unsigned char b, std::string& out) {
-    if (b < 0x80) {
-      out += static_cast<char>(b);
-    } else {
-      out += static_cast<char>(0xc0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3f));
-    }
-  }
+  static void put(unsigned char b, std::string& out) { out += static_cast<char>(b); }
 
   std::string seq_;              // unfinished escape sequence, from its ESC
   unsigned char last_char_ = 0;  // last printable byte, for CSI n b
@@ -194,7 +176,6 @@ QxScreen::~QxScreen() {
 
 void QxScreen::start(const std::string& program) {
   vt_ = vterm_new(rows_, cols_);
-  vterm_set_utf8(vt_, 1);  // the child's C-locale bytes arrive as UTF-8 (OutputFixer)
   vterm_output_set_callback(vt_, &Hooks::output, this);
   screen_ = vterm_obtain_screen(vt_);
   vterm_screen_set_callbacks(screen_, &Hooks::callbacks, this);
@@ -259,11 +240,6 @@ std::string QxScreen::read_file(std::string_view relpath) const {
   return ss.str();
 }
 
-bool QxScreen::file_exists(std::string_view relpath) const {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(path(relpath), ec));
-}
-
 void QxScreen::send(std::string_view bytes) {
   pending_input_.append(bytes);
   flush_input();
@@ -285,10 +261,6 @@ void QxScreen::key(Key k, Mod mods) {
   if (k == Key::KP_Enter && pending_input_.compare(before, std::string::npos, "\n") == 0)
     pending_input_.back() = '\r';
   flush_input();
-}
-
-void QxScreen::ctrl(char c) {
-  send(std::string(1, c == '?' ? '\x7f' : static_cast<char>(c & 0x1f)));
 }
 
 void QxScreen::click(int col, int row, int button) {
@@ -406,20 +378,6 @@ int QxScreen::exit_status() const {
   return reaped_ && WIFEXITED(wait_status_) ? WEXITSTATUS(wait_status_) : -1;
 }
 
-double QxScreen::cpu_seconds() const {
-  if (reaped_) return 0;
-  std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
-  std::string stat;
-  std::getline(in, stat);
-  // The command name may hold blanks; utime and stime are fields 14 and 15.
-  std::istringstream fields(stat.substr(std::min(stat.rfind(')') + 1, stat.size())));
-  std::string skip;
-  unsigned long long utime = 0, stime = 0;
-  for (int i = 3; i < 14; ++i) fields >> skip;
-  fields >> utime >> stime;
-  return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 std::string QxScreen::row(int r) const {
   std::string out(static_cast<std::size_t>(cols_), ' ');
   VTermScreenCell cell;
@@ -437,12 +395,6 @@ std::string QxScreen::row_trimmed(int r) const {
 std::string QxScreen::message80() const {
   std::string m = row(0).substr(25, 40);
   return m.erase(m.find_last_not_of(' ') + 1);
-}
-
-std::string QxScreen::text() const {
-  std::string out;
-  for (int r = 0; r < rows_; ++r) out += (r ? "\n" : "") + row(r);
-  return out;
 }
 
 Pos QxScreen::cursor() const {

@@ -73,24 +73,21 @@ class QxScreen {
   std::string path(std::string_view relpath) const;
   void write_file(std::string_view relpath, std::string_view bytes) const;
   std::string read_file(std::string_view relpath) const;
-  bool file_exists(std::string_view relpath) const;
 
   // Input is queued and delivered without blocking, also while waiting.
   void send(std::string_view bytes);
   void type(std::string_view text) { send(text); }
   void esc(std::string_view keys) { send("\x1b" + std::string(keys)); }
   void key(Key k, Mod mods = Mod::None);
-  void ctrl(char c);  // a letter or one of @[\]^_? (ctrl('?') is DEL)
   // Buttons 1-3, 4/5 the wheel; sent only if the program enabled the mouse.
   void click(int col, int row, int button = 1);
   // The program gets SIGWINCH.
   void resize(int cols, int rows);
 
-  // One byte per cell as the program wrote it (A0-FF included), blanks for
-  // empty cells; line-drawing characters read as '-', '|' or '+'.
+  // One byte per cell, blanks for empty cells; line-drawing characters read
+  // as '-', '|' or '+'.
   std::string row(int r) const;
   std::string row_trimmed(int r) const;
-  std::string text() const;
   Pos cursor() const;
   std::optional<Pos> find(std::string_view needle) const;
   int bell_count() const { return bell_count_; }
@@ -117,8 +114,7 @@ class QxScreen {
   int exit_status() const;
   // Bytes the program wrote to the terminal, as far as waiting took them in.
   std::uint64_t bytes_received() const { return bytes_received_; }
-  // The child's user plus system CPU time; 0 once reaped.
-  double cpu_seconds() const;
+  pid_t pid() const { return pid_; }
 
  private:
   struct Hooks;

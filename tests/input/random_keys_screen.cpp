@@ -28,7 +28,7 @@ void random_key(QxScreen& s, std::mt19937& rng) {
     case 4: s.esc(std::string(1, letters[rng() % letters.size()])); break;
     case 5: {
         static const std::string controls = "bcdfhklprtuvz";   // no menus, no flow control
-        s.ctrl(controls[rng() % controls.size()]);
+        s.send(std::string(1, static_cast<char>(controls[rng() % controls.size()] & 0x1f)));
         break;
     }
     case 6: {
