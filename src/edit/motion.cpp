@@ -128,14 +128,29 @@ void cursor_right() {
     view().lastMotion = MOTION_RIGHT;
 }
 
-void cursor_down() {
+namespace {
+
+// Makes the line below (step 1) or above (-1) current, keeping the line number;
+// null, with the bell, when there is none.
+Line* step_current_line(int32_t step, int32_t motion) {
     line_commit();
-    view().lastMotion = MOTION_DOWN;
+    view().lastMotion = motion;
     Line* from = CurrentFile.currentLine;
-    Line* next = next_line(from);
-    if (!next) return stuck();
-    CurrentFile.currentLine = next;
-    StepLineNumberCache(from, 1);
+    Line* to = step > 0 ? next_line(from) : prev_line(from);
+    if (!to) {
+        stuck();
+        return nullptr;
+    }
+    CurrentFile.currentLine = to;
+    StepLineNumberCache(from, step);
+    return to;
+}
+
+}  // namespace
+
+void cursor_down() {
+    Line* next = step_current_line(1, MOTION_DOWN);
+    if (!next) return;
     if (view().cursorRow < rows() - 1) {
         ++view().cursorRow;
         CursorDown();
@@ -148,13 +163,8 @@ void cursor_down() {
 }
 
 void cursor_up() {
-    line_commit();
-    view().lastMotion = MOTION_UP;
-    Line* from = CurrentFile.currentLine;
-    Line* prev = prev_line(from);
-    if (!prev) return stuck();
-    CurrentFile.currentLine = prev;
-    StepLineNumberCache(from, -1);
+    Line* prev = step_current_line(-1, MOTION_UP);
+    if (!prev) return;
     if (view().cursorRow > FIRST_TEXT_ROW) {
         --view().cursorRow;
         CursorUp();

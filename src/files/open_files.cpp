@@ -165,11 +165,7 @@ constexpr std::string_view EDIT_MENU = "File  New  Menu  + : ";
 // The Edit menu's File entry: an open file is switched to, any other is opened.
 void open_selected_file() {
     char name[SELECTOR_NAME_SIZE];
-    select_file_name(message_text(MSG_SELECT_OPEN), name, sizeof name, false);
-    if (!name[0]) {
-        ShowMessage(message_text(MSG_NONE_TO_OPEN));
-        return;
-    }
+    if (!choose_file_name(MSG_SELECT_OPEN, MSG_NONE_TO_OPEN, name, sizeof name, false)) return;
     int32_t open = find_open_file(name);
     if (open >= 0) {
         switch_file(OpenFiles.currentIndex, open);

@@ -58,11 +58,7 @@ bool update_current_file() {
     bool named = CurrentFile.named != 0;
     if (!named) {
         char name[SELECTOR_NAME_SIZE];
-        select_file_name(message_text(MSG_SELECT_WRITE), name, sizeof name, true);
-        if (!name[0]) {
-            ShowMessage(message_text(MSG_NONE_TO_WRITE));
-            return false;
-        }
+        if (!choose_file_name(MSG_SELECT_WRITE, MSG_NONE_TO_WRITE, name, sizeof name, true)) return false;
         set_current_name(name);
     }
     if (!write_current_text(CurrentFile.name)) {
@@ -122,11 +118,7 @@ void abandon_all() {
 
 void write_under_new_name() {
     char name[SELECTOR_NAME_SIZE];
-    select_file_name(message_text(MSG_SELECT_WRITE), name, sizeof name, true);
-    if (!name[0]) {
-        ShowMessage(message_text(MSG_NONE_TO_WRITE));
-        return;
-    }
+    if (!choose_file_name(MSG_SELECT_WRITE, MSG_NONE_TO_WRITE, name, sizeof name, true)) return;
     if (::access(name, F_OK) == 0) {
         if (!AskYesNo("File already exists: Overwrite ? ", false)) {
             ShowMessage("File not written");

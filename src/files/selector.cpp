@@ -343,6 +343,13 @@ int32_t choose_entry(const SelectorLayout& layout, SelectorEntry* entries, int32
     return is_directory(name) ? 2 : 1;
 }
 
+bool choose_file_name(MessageId title, MessageId none, char* destination, int32_t size, bool redraw) {
+    select_file_name(message_text(title), destination, size, redraw);
+    if (destination[0]) return true;
+    ShowMessage(message_text(none));
+    return false;
+}
+
 void select_file_name(std::string_view title, char* destination, int32_t size, bool redraw) {
     destination[0] = '\0';
     char start[START_DIRECTORY_SIZE];

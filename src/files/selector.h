@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "store/fixed_text.h"
+#include "store/message_ids.h"
 
 namespace qx {
 
@@ -62,6 +63,9 @@ SelectorPath path_from_start(std::string_view start, std::string_view dir, std::
 void select_file_name(std::string_view title, char* destination, int32_t size, bool redraw);
 // The open-file table: the index of the chosen file (the preselected current file
 // when nothing valid was chosen, -1 when none is open); destination gets its name.
+// The browser under the title `title`; when nothing is chosen it says `none` and
+// answers false.
+bool choose_file_name(MessageId title, MessageId none, char* destination, int32_t size, bool redraw);
 int32_t select_open_file(std::string_view title, char* destination, int32_t size, bool redraw);
 // The interaction loop over n entries: 0 cancelled, 1 a file or a name that does not
 // exist, 2 a directory. position is where it starts and, after a choice, the index

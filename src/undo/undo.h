@@ -11,19 +11,19 @@ namespace qx {
 
 enum UndoKind : int32_t {
     UNDO_DEL_CHAR = 0,
-    UNDO_DEL_EOL = 1,
-    UNDO_DEL_LINE = 2,
-    UNDO_CUT_LINES = 3,
-    UNDO_REPLACE = 4,
-    UNDO_INS_LINES = 5,
-    UNDO_DEL_TEXT = 6,
-    UNDO_TYPE_CHAR = 7,
-    UNDO_WRAP_PARA = 8,
-    UNDO_MACRO = 9,
-    UNDO_COL_PASTE = 10,
-    UNDO_COL_DELETE = 11,
+    UNDO_DEL_EOL,
+    UNDO_DEL_LINE,
+    UNDO_CUT_LINES,
+    UNDO_REPLACE,
+    UNDO_INS_LINES,
+    UNDO_DEL_TEXT,
+    UNDO_TYPE_CHAR,
+    UNDO_WRAP_PARA,
+    UNDO_MACRO,
+    UNDO_COL_PASTE,
+    UNDO_COL_DELETE,
 };
-inline constexpr int32_t UNDO_KIND_COUNT = 12;
+inline constexpr int32_t UNDO_KIND_COUNT = UNDO_COL_DELETE + 1;
 inline constexpr int32_t UNDO_QUEUE_LIMIT = 128;
 inline constexpr int32_t UNDO_RUN_CAPACITY = 82;
 inline constexpr int32_t UNDO_GROUP_DEPTH = 16;
