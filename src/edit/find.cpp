@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "input/keys.h"
 #include "input/prompt.h"
 #include "options/options.h"
@@ -48,6 +52,35 @@ LineMark& previous_match() { return LineMarks[1]; }
 constexpr int32_t SHOWN_FIND_LIMIT = 28;   // characters of the find string in a message
 
 FileView& view() { return CurrentFile.view; }
+
+// The plain search: the candidates are the columns where both the first and the
+// last byte of the pattern match, sixteen columns at a time where the processor
+// allows; only those are compared in full.
+int32_t plain_match(const char* p, int32_t n, const char* t, int32_t m, int32_t from) {
+    int32_t last = m - n;   // the last column an occurrence can start at
+    int32_t k = std::max(from, 0);
+    char first = p[0], end = p[n - 1];
+    auto middle_equal = [&](int32_t at) { return n <= 2 || std::memcmp(t + at + 1, p + 1, n - 2) == 0; };
+#ifdef __SSE2__
+    if (last - k >= 15) {
+        const __m128i firsts = _mm_set1_epi8(first), ends = _mm_set1_epi8(end);
+        for (;;) {
+            int32_t at = std::min(k, last - 15);   // the last block overlaps what was looked at
+            __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at));
+            __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at + n - 1));
+            auto mask = static_cast<uint32_t>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, firsts), _mm_cmpeq_epi8(b, ends))));
+            for (; mask; mask &= mask - 1)
+                if (int32_t c = at + __builtin_ctz(mask); middle_equal(c)) return c;
+            if (at == last - 15) return -1;
+            k = at + 16;
+        }
+    }
+#endif
+    for (; k <= last; ++k)
+        if (t[k] == first && t[k + n - 1] == end && middle_equal(k)) return k;
+    return -1;
+}
 
 bool fresh_step() { return Iteration <= 1 && CurrentCommandKey != 'a'; }
 bool last_repetition() { return Iteration >= RepeatCount || StopRepeating; }
@@ -102,10 +135,15 @@ int32_t index_of(const Line* line) {
 bool find_step(bool fresh) {
     line_commit();
     const SearchText& p = g_search.find;
+    bool plain = p.text[0] != Options.startOfLineMatch && p.text[p.length - 1] != Options.endOfLineMatch;
+    auto match = [&](const Line* l, int32_t from) {
+        return plain ? plain_match(p.text, p.length, l->text(), l->length, from)
+                     : find_match(p.text, p.length, l->text(), l->length, from);
+    };
     Line* line = CurrentFile.currentLine;
     Line* stop = next_line(line);
     int32_t start_index = CurrentLineIndex(), index = start_index;
-    int32_t at = find_match(p.text, p.length, line->text(), line->length, view().cursorColumn);
+    int32_t at = match(line, view().cursorColumn);
     for (bool wrapped = false; at < 0;) {
         Line* next = next_line(line);
         if (!next) {
@@ -117,7 +155,7 @@ bool find_step(bool fresh) {
         if (wrapped && next == stop) break;
         line = next;
         ++index;
-        at = find_match(p.text, p.length, line->text(), line->length, 0);
+        at = match(line, 0);
     }
     bool found = at >= 0;
     if (found) {
@@ -269,14 +307,7 @@ int32_t find_match(const char* p, int32_t n, const char* t, int32_t m, int32_t f
         int32_t k = m - (n - 1);
         return k >= 0 && from <= k && std::memcmp(p, t + k, n - 1) == 0 ? k : -1;
     }
-    // Only the columns that hold the first character are compared in full.
-    for (int32_t k = std::max(from, 0); k <= m - n; ++k) {
-        const void* hit = std::memchr(t + k, p[0], m - n + 1 - k);
-        if (!hit) return -1;
-        k = static_cast<int32_t>(static_cast<const char*>(hit) - t);
-        if (std::memcmp(t + k + 1, p + 1, n - 1) == 0) return k;
-    }
-    return -1;
+    return plain_match(p, n, t, m, from);
 }
 
 void find_command() { search_command('f'); }

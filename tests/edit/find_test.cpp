@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "edit/delete.h"
+#include "edit/find.h"
 #include "support/editor_test.h"
 
 namespace qx {
@@ -49,6 +51,18 @@ TEST_F(FindTest, ACountedFindFramesOnlyItsLastMatch) {
     press("\x1b" "f", CODE_F1 + 9, "\n");
     EXPECT_EQ(line(), 50) << "F10 empties the answer, which keeps the string; a fresh Find starts at the cursor";
     EXPECT_EQ(message(), "ESC-h for Help");
+}
+
+TEST_F(FindTest, MatchesAtEveryColumnAndNowhereElse) {
+    for (std::string p : {"b", "ab", "abca"})   // on a line of a's: every column a near miss
+        for (int length = 4; length <= 40; ++length)
+            for (int at = 0; at + static_cast<int>(p.size()) <= length; ++at) {
+                std::vector<char> t(length, 'a');   // exactly as long as the line
+                std::copy(p.begin(), p.end(), t.begin() + at);
+                int n = static_cast<int>(p.size());
+                EXPECT_EQ(find_match(p.data(), n, t.data(), length, 0), at) << p << " " << length;
+                EXPECT_EQ(find_match(p.data(), n, t.data(), length, at + 1), -1) << p << " " << length;
+            }
 }
 
 // Each replacement is undone again by ESC * u.
