@@ -73,8 +73,10 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         std::string keys;
         Lines after;
         std::string message;
+        bool again = false;   // then ESC a
     } cases[] = {
         {{"aaa"}, "\x1b*ra\nab\n", {"ababab"}, "3 replacement(s) made"},
+        {{"x x x x"}, "\x1b" "2rx\ny\n", {"y y y y"}, "4 replacement(s) made", true},   // Again counts on
         {{"ab", "cb"}, "\x1b*r^\n> \n", {"> ab", "> cb"}, "2 replacement(s) made"},
         {{"ab"}, "\x1b*r$\n;\n", {"ab;"}, "1 replacement(s) made"},
         {{"x x"}, "\x1b" "2rx\ny v\nny", {"x y"}, "1 replacement(s) made"},
@@ -85,6 +87,7 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         reset();
         open(c.text);
         keys(c.keys);
+        if (c.again) keys("\x1b" "a");
         EXPECT_EQ(text(), c.after) << c.keys;
         EXPECT_EQ(message(), c.message) << c.keys;
         keys("\x1b*u");
