@@ -23,10 +23,9 @@ void ShowFileMenu(std::string_view menu, bool push);
 // A yes/no question on row 0: true only for 'y' or 'Y'; other keys but 'n' ring the
 // bell, unless the question takes any other key quietly as no.
 bool AskYesNo(std::string_view question, bool bell = true);
-// Draws a panel's closing line, waits for Enter and brings the text back.
-void ClosePanel();
-
 // The next key of a one-letter menu, in upper case (Enter once ESC ended a repetition).
 int ReadMenuKey();
+// Draws a panel's closing line, waits for Enter and brings the text back.
+void ClosePanel();
 
 }  // namespace qx
