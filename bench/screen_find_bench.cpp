@@ -34,7 +34,7 @@ using test::Pos;
 using test::QxScreen;
 
 constexpr long LINES = 1000000;
-constexpr int RUNS = 3;
+constexpr int RUNS = 5;
 constexpr long REPETITIONS = 32000;            // the count "*"
 constexpr const char* WORD = "marker";       // the word replaced
 constexpr const char* SHORTER = "mk";
