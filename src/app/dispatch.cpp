@@ -6,7 +6,9 @@
 
 #include "app/panels.h"
 #include "edit/delete.h"
+#include "edit/find.h"
 #include "edit/motion.h"
+#include "edit/tags.h"
 #include "edit/typing.h"
 #include "edit/undo_actions.h"
 #include "files/open_files.h"
@@ -50,6 +52,13 @@ constexpr CommandHandler handler_of(char letter) {
     case '#': return rubout;
     case 'D': return del_char;
     case 'A': return ShowAbout;
+    case 'f': return find_command;
+    case 'r': return replace_command;
+    case 't': return tags_menu;
+    case 'j': return jump_menu;
+    case '`': return tag_command;
+    case '\\': return top_of_file;
+    case '~': return end_of_file;
     case 'u': return undo_step;
     case 'z': return select_line;
     case ',': return cursor_left;

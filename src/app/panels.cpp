@@ -8,6 +8,7 @@
 #include "files/open_files.h"
 #include "input/keys.h"
 #include "input/macro.h"
+#include "input/prompt.h"
 #include "screen/messages.h"
 #include "screen/panels.h"
 #include "screen/screen.h"
@@ -97,15 +98,6 @@ RowText size_row(const char* label, const FileText& text) {
 }
 
 }  // namespace
-
-void ClosePanel() {
-    DrawSeparator(ScreenRows - 2);
-    PutTextAt(0, ScreenRows - 1, false, message_text(MSG_RETURN_PROMPT));
-    MoveTo(0, 0);
-    WaitForEnter();
-    EndPromptMode();
-    if (OpenFiles.count > 0) ViewScreen();
-}
 
 void ShowHelp() {
     line_commit();

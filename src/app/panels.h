@@ -9,8 +9,6 @@ namespace qx {
 inline constexpr int HELP_LINE_COUNT = 31;
 inline constexpr int ABOUT_LINE_COUNT = 17;
 
-// Draws the panel's closing line, waits for Enter and brings the text back.
-void ClosePanel();
 void ShowHelp();      // h
 void ShowAbout();     // A
 void ShowStatus();    // s

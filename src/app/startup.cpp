@@ -11,6 +11,7 @@
 #include "app/panels.h"
 #include "buffers/column_buffer.h"
 #include "buffers/line_buffer.h"
+#include "edit/find.h"
 #include "edit/typing.h"
 #include "files/open_files.h"
 #include "files/session.h"
@@ -163,6 +164,7 @@ void reset_editor() {
     Options = DEFAULT_OPTIONS;
     reset_dispatcher();   // with the command and macro state
     reset_typing();
+    reset_search();
     reset_key_reader();
     reset_prompt_stack();
     SetStartingUp(false);

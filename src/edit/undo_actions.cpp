@@ -147,6 +147,27 @@ void undo_del_text(UndoItem* item) {
     finish_step(item, false);
 }
 
+// The found text goes back in place of the replacement.
+void undo_replace(UndoItem* item) {
+    const auto* saved = static_cast<const UndoReplaceData*>(item->data);
+    go_to_item(item, item->column);
+    line_load();
+    char* text = LineEditBuffer.text;
+    int32_t col = std::min(item->column, EDIT_BUFFER_SIZE - saved->foundLength);
+    int32_t length = std::max(LineEditBuffer.length, col);
+    int32_t after = std::min(col + saved->replacementLength, length);
+    int32_t rest = std::min(length - after, EDIT_BUFFER_SIZE - col - saved->foundLength);
+    std::memmove(text + col + saved->foundLength, text + after, rest);
+    std::memcpy(text + col, saved->found, saved->foundLength);
+    int32_t new_length = col + saved->foundLength + rest;
+    if (new_length < length) std::memset(text + new_length, ' ', length - new_length);
+    LineEditBuffer.length = new_length;
+    line_commit();
+    redraw_from(col);
+    PlaceCursor();
+    finish_step(item, false);
+}
+
 void undo_type_char(UndoItem* item) {
     int32_t position = item->column + item->count - 1;
     char saved = static_cast<char*>(item->data)[item->count - 1];
@@ -198,6 +219,7 @@ constexpr UndoAction action_for(int32_t kind) {
     case UNDO_DEL_CHAR: return undo_del_char;
     case UNDO_DEL_EOL: return undo_del_eol;
     case UNDO_DEL_LINE: return undo_del_line;
+    case UNDO_REPLACE: return undo_replace;
     case UNDO_INS_LINES: return undo_ins_lines;
     case UNDO_DEL_TEXT: return undo_del_text;
     case UNDO_TYPE_CHAR: return undo_type_char;

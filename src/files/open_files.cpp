@@ -77,6 +77,7 @@ void load_file_state(int32_t index) {
     EditFile* f = open_file_at(index);
     if (!f) return;
     CurrentFile = *f;
+    clear_line_marks();   // they named lines of the file that was current
     StoreLeftColumn(CurrentFile.view.firstColumn);
     StoreRightColumn(CurrentFile.view.lastColumn);
     OpenFiles.current = f;
@@ -136,6 +137,7 @@ void open_file(const char* path) {
     save_file_state(previous);
     OpenFiles.currentIndex = OpenFiles.count++;
     OpenFiles.current = record;
+    clear_line_marks();
     StoreLeftColumn(0);   // a new file is shown from its first column
     StoreRightColumn(ScreenColumns - 1);
     ResetLineNumberCache();

@@ -5,6 +5,8 @@
 
 #include "input/keys.h"
 #include "input/macro.h"
+#include "screen/messages.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "state/command_state.h"
@@ -164,5 +166,14 @@ bool AskYesNo(std::string_view question, bool bell) {
 }
 
 int ReadMenuKey() { return std::toupper(ReadPanelKey()); }
+
+void ClosePanel() {
+    DrawSeparator(ScreenRows - 2);
+    PutTextAt(0, ScreenRows - 1, false, message_text(MSG_RETURN_PROMPT));
+    MoveTo(0, 0);
+    WaitForEnter();
+    EndPromptMode();
+    if (OpenFiles.count > 0) ViewScreen();
+}
 
 }  // namespace qx

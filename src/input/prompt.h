@@ -25,5 +25,7 @@ void ShowFileMenu(std::string_view menu, bool push);
 bool AskYesNo(std::string_view question, bool bell = true);
 // The next key of a one-letter menu, in upper case (Enter once ESC ended a repetition).
 int ReadMenuKey();
+// Draws a panel's closing line, waits for Enter and brings the text back.
+void ClosePanel();
 
 }  // namespace qx

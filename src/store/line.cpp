@@ -8,6 +8,24 @@
 
 namespace qx {
 
+LineMark LineMarks[LINE_MARK_COUNT];
+
+namespace {
+void forget_marks(const ListLink* node) {
+    for (LineMark& mark : LineMarks)
+        if (mark.line == node) mark = LineMark{};
+}
+}  // namespace
+
+void move_line_marks(const Line* from, Line* to) {
+    for (LineMark& mark : LineMarks)
+        if (mark.line == from) mark.line = to;
+}
+
+void clear_line_marks() {
+    for (LineMark& mark : LineMarks) mark = LineMark{};
+}
+
 void list_init(LineList& list) {
     list.next = nullptr;
     list.prev = nullptr;
@@ -22,6 +40,7 @@ void list_free_all(LineList& list) {
     ListLink* node = list.count ? list.first : nullptr;
     while (node) {
         ListLink* next = node->next;
+        forget_marks(node);
         vfree(node);
         node = next;
     }
@@ -46,6 +65,7 @@ ListLink* list_remove(LineList& list, ListLink* node, int32_t& status) {
         status = MSG_LIST_ERROR;
         return node;
     }
+    forget_marks(node);
     ListLink* prev = node->prev;
     ListLink* next = node->next;
     prev->next = next;
@@ -107,7 +127,10 @@ Line* new_line_packed(const char* text, int32_t length) {
     return make_line(valloc_packed(sizeof(Line) + static_cast<std::size_t>(length)), text, length);
 }
 
-void free_line(Line* line) { vfree(line); }
+void free_line(Line* line) {
+    forget_marks(line);
+    vfree(line);
+}
 
 void copy_text(char* destination, int32_t size, std::string_view text) {
     if (size <= 0) return;

@@ -75,6 +75,19 @@ ListLink* list_walk(LineList& list, ListLink* start, char direction, int32_t& st
                     int32_t& status);
 void list_append(LineList& list, ListLink* node);
 
+// Places in the current file remembered by identity from one command to the next
+// (the search's first and previous match). Taking a line out of its list or
+// freeing it forgets every mark on it, so that a mark never names a line that is
+// gone; a line that line_commit gives a new record takes its marks along.
+struct LineMark {
+    Line* line;   // null: nothing remembered
+    int32_t column;
+};
+inline constexpr int32_t LINE_MARK_COUNT = 2;
+extern LineMark LineMarks[LINE_MARK_COUNT];
+void move_line_marks(const Line* from, Line* to);
+void clear_line_marks();
+
 // Typed conveniences over list_walk for lines.
 Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t* steps = nullptr);
 

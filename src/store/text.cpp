@@ -36,9 +36,10 @@ void line_commit() {
         // The record has no room to grow: replace it at the same place in the list.
         LineList& lines = CurrentFile.text.lines;
         ListLink* before = line->prev;
+        Line* grown = new_line(LineEditBuffer.text, length);
+        move_line_marks(line, grown);
         int32_t status = 0;
         list_remove(lines, line, status);
-        Line* grown = new_line(LineEditBuffer.text, length);
         list_insert_after(lines, before, grown, status);
         if (CurrentFile.view.topLine == line) CurrentFile.view.topLine = grown;
         if (CurrentFile.view.bottomLine == line) CurrentFile.view.bottomLine = grown;

@@ -21,6 +21,7 @@ constexpr int32_t RUBOUT_COMMAND = command_index('#');
 constexpr int32_t DEL_EOL_COMMAND = command_index('k');
 constexpr int32_t DEL_LINE_COMMAND = command_index('l');
 constexpr int32_t DELETE_WORD_COMMAND = command_index('W');
+constexpr int32_t REPLACE_COMMAND = command_index('r');
 
 UndoItem* newest() {
     return g_current->items.count ? static_cast<UndoItem*>(g_current->items.first) : nullptr;
@@ -240,6 +241,22 @@ void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t c
     UndoItem* item = new_undo_item(command, line, column, UNDO_INS_LINES);
     item->count = count;
     push_single(item);
+}
+
+const char* push_undo_replace(const char* found, int32_t found_length, const char* replacement,
+                              int32_t replacement_length, int32_t line, int32_t column) {
+    if (found_length >= UNDO_STRING_LIMIT || replacement_length >= UNDO_STRING_LIMIT || found_length < 0 ||
+        replacement_length < 0)
+        return "Push Undo Error: strings too long";
+    auto* saved = valloc_record<UndoReplaceData>();
+    saved->foundLength = found_length;
+    std::memcpy(saved->found, found, found_length);
+    saved->replacementLength = replacement_length;
+    std::memcpy(saved->replacement, replacement, replacement_length);
+    UndoItem* item = new_undo_item(REPLACE_COMMAND, line, column, UNDO_REPLACE);
+    item->data = saved;
+    push_single(item);
+    return nullptr;
 }
 
 }  // namespace qx

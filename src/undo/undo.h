@@ -87,5 +87,9 @@ void push_undo_del_line(Line* removed, bool last_line, int32_t line, int32_t col
 void push_undo_del_text(const char* text, int32_t count, int32_t line, int32_t column);
 void push_undo_type_char(char c, int32_t mode, int32_t line, int32_t column);
 void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t column);
+// Records nothing and returns the complaint for the caller to show when a string
+// does not fit its item; null when recorded.
+const char* push_undo_replace(const char* found, int32_t found_length, const char* replacement,
+                              int32_t replacement_length, int32_t line, int32_t column);
 
 }  // namespace qx
