@@ -12,6 +12,7 @@
 #include "buffers/column_buffer.h"
 #include "buffers/line_buffer.h"
 #include "edit/typing.h"
+#include "files/block_menu.h"
 #include "files/open_files.h"
 #include "files/session.h"
 #include "input/keys.h"
@@ -152,6 +153,7 @@ void reset_editor() {
     LineBlockBuffer = FileText{};
     SingleLineBuffer = FileText{};
     SingleLineCut = false;
+    reset_block_menu();
     release_column_buffer();
     ColumnBuffer = FileText{};
     column_buffer_init();
