@@ -96,6 +96,10 @@ void step_past_removal(const RemovalPlace& place) {
     else SetLineNumberCache(CurrentFile.currentLine == place.before ? place.firstIndex : place.firstIndex + 1);
 }
 
+// Whether the removed lines were the last of the file, with lines before them: the
+// line before them is then current, and they go back after it.
+bool removed_at_end(const RemovalPlace& place) { return CurrentFile.currentLine == place.before; }
+
 // A file that lost all its lines gets an empty one, which becomes current.
 void keep_one_line() {
     if (lines().count > 0) return;
@@ -188,16 +192,15 @@ void block_kill(const BlockSelection& block) {
     step_past_removal(place);
     // Delete leaves the lines in the buffer, of which the item keeps copies; the
     // lines of a Kill are kept by nothing else, so the item takes them.
-    if (BlockAction == 'D')
-        push_undo_cut_lines(BLOCK_COMMAND, LineBlockBuffer.lines, false, CurrentLineIndex(), view().cursorColumn);
-    else
-        push_undo_cut_lines(BLOCK_COMMAND, g_killList, true, CurrentLineIndex(), view().cursorColumn);
+    bool kill = BlockAction == 'K';
+    push_undo_cut_lines(BLOCK_COMMAND, kill ? g_killList : LineBlockBuffer.lines, kill, removed_at_end(place),
+                        CurrentLineIndex(), view().cursorColumn);
     list_free_all(g_killList);
 }
 
 void block_paste() { paste_line_list(LineBlockBuffer.lines); }
 
-void paste_line_list(const LineList& source) {
+void paste_line_list(const LineList& source, PastePlace place) {
     if (source.count == 0) {
         ShowMessage("Line buffer empty - Nothing to paste");
         return;
@@ -206,8 +209,8 @@ void paste_line_list(const LineList& source) {
     int32_t index = CurrentLineIndex();
     int32_t row = view().cursorRow;
     ListLink* after = current->prev;
-    // After the last line of a file of several lines, else before the current line.
-    if (!next_line(current) && prev_line(current)) {
+    bool last_of_several = !next_line(current) && prev_line(current);
+    if (place == PastePlace::After || (place == PastePlace::Rule && last_of_several)) {
         after = current;
         ++row;
         ++index;
@@ -283,7 +286,8 @@ void cut_lines() {
     copy_lines();
     step_past_removal(place);
     SingleLineCut = false;
-    push_undo_cut_lines(CUT_LINE_COMMAND, SingleLineBuffer.lines, false, CurrentLineIndex(), view().cursorColumn);
+    push_undo_cut_lines(CUT_LINE_COMMAND, SingleLineBuffer.lines, false, removed_at_end(place), CurrentLineIndex(),
+                        view().cursorColumn);
 }
 
 void paste_lines() {

@@ -35,8 +35,11 @@ void block_copy(const BlockSelection& block);   // Copy, Append
 void block_kill(const BlockSelection& block);   // Kill, Delete
 // Pastes copies of the line block buffer's lines at the current line.
 void block_paste();
-// The same with another list of lines standing in for the buffer.
-void paste_line_list(const LineList& source);
+// Where pasted lines go: after the last line of a file of several lines and
+// before the current line otherwise, or always before or after it.
+enum class PastePlace { Rule, Before, After };
+// Pastes copies of another list of lines as the block Paste does.
+void paste_line_list(const LineList& source, PastePlace place = PastePlace::Rule);
 void flush_block_buffer();
 void exchange_buffers(std::string_view message);
 

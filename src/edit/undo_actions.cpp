@@ -132,10 +132,11 @@ void undo_ins_lines(UndoItem* item) {
     finish_step(item, false);
 }
 
-// The saved lines go back in as the block Paste puts lines in.
+// The saved lines go back in before the line that followed them, or after the
+// last line when they were the end of the file.
 void undo_cut_lines(UndoItem* item) {
     go_to_item(item, item->column);
-    paste_line_list(*static_cast<LineList*>(item->data));
+    paste_line_list(*static_cast<LineList*>(item->data), item->lastLine ? PastePlace::After : PastePlace::Before);
     finish_step(item, false);
 }
 

@@ -251,8 +251,9 @@ void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t c
     push_single(item);
 }
 
-void push_undo_cut_lines(int32_t command, LineList& lines, bool take, int32_t line, int32_t column) {
+void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_end, int32_t line, int32_t column) {
     UndoItem* item = new_undo_item(command, line, column, UNDO_CUT_LINES);
+    item->lastLine = at_end ? 1 : 0;
     LineList* saved = new_line_list();
     if (take) list_append_all(*saved, lines);
     else

@@ -88,8 +88,8 @@ void push_undo_del_text(const char* text, int32_t count, int32_t line, int32_t c
 void push_undo_type_char(char c, int32_t mode, int32_t line, int32_t column);
 void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t column);
 // Copies of the removed lines; with take the lines themselves move into the item
-// and `lines` is left empty.
-void push_undo_cut_lines(int32_t command, LineList& lines, bool take, int32_t line, int32_t column);
+// and `lines` is left empty. at_end: they were the last lines of the file, after others.
+void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_end, int32_t line, int32_t column);
 // Copies of a paragraph's lines before it is rewrapped; its new line count follows
 // with update_undo_wrap_para, which returns what went wrong for the caller to show, or null.
 void push_undo_wrap_para(const Line* first, const Line* last, int32_t line, int32_t column);
