@@ -160,6 +160,8 @@ void wrap_paragraph(bool record) {
     Line* current = CurrentFile.currentLine;
     int32_t down = 0, back = 0;
     Line* last = walk_down_to_end(current, &down);
+    // Only empty lines from here to the end of the file: no paragraph below to refill.
+    if (last->length == 0) return para_down();
     Line* first = walk_up_to_start(last, &back);
     int32_t first_index = CurrentLineIndex() + down - back;
     ListLink* before = first->prev;
