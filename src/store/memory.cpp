@@ -33,7 +33,7 @@ constexpr uint32_t PACKED_CLASS = 0xFFFFFFFE;
 constexpr std::size_t CHUNKS_PER_BLOCK = 128;
 // Free chunks kept with their pages, ready for reuse; beyond these the pages of a
 // freed chunk go back to the system at once.
-constexpr std::size_t RESIDENT_POOL = 64;
+constexpr std::size_t RESIDENT_POOL = 16;
 
 struct ChunkHeader {
     uint32_t size_class;
@@ -136,13 +136,22 @@ bool grow_returned() {
     return true;
 }
 
+// The pages of the newest system block's unused chunks go back to the system.
+void release_spare() {
+    if (g_spare_count == 0 || g_spare_released) return;
+    ::madvise(g_spare_chunks, g_spare_count * CHUNK_SIZE, MADV_DONTNEED);
+    g_bytes_held -= g_spare_count * CHUNK_SIZE;
+    g_spare_released = true;
+}
+
 // A chunk none of whose blocks is in use: kept for reuse, its pages given back
-// once enough are kept.
+// once enough are kept (and with them those of the chunks not used yet).
 void pool_chunk(ChunkHeader* chunk) {
     auto* start = reinterpret_cast<unsigned char*>(chunk);
     if (g_free_count >= RESIDENT_POOL && grow_returned() && ::madvise(start, CHUNK_SIZE, MADV_DONTNEED) == 0) {
         g_returned.items[g_returned.count++] = start;
         g_bytes_held -= CHUNK_SIZE;
+        release_spare();
         return;
     }
     write_link(start + CHUNK_HEADER, g_free_chunks);
@@ -202,8 +211,6 @@ void* try_allocate(std::size_t size) {
     if (sc.bump_chunk == nullptr || sc.bump + block_size > sc.bump_end) {
         void* fresh = new_chunk(static_cast<uint32_t>(index), CHUNK_SIZE);
         if (!fresh) return nullptr;
-        // A full chunk whose blocks were all freed meanwhile has nothing left to give.
-        if (ChunkHeader* old = sc.bump_chunk; old && old->live == 0) pool_chunk(old);
         sc.bump_chunk = static_cast<ChunkHeader*>(fresh);
         sc.bump = chunk_body(sc.bump_chunk);
         sc.bump_end = static_cast<unsigned char*>(fresh) + CHUNK_SIZE;
@@ -225,8 +232,8 @@ void free_small(ChunkHeader* chunk, unsigned char* block) {
     }
     if (was_open) unlink_open(sc, chunk);
     chunk->free_list = nullptr;
-    if (chunk == sc.bump_chunk) sc.bump = chunk_body(chunk);   // handed out afresh from its start
-    else pool_chunk(chunk);
+    if (chunk == sc.bump_chunk) sc.bump_chunk = nullptr;   // the next block starts a chunk afresh
+    pool_chunk(chunk);
 }
 
 // One allocation with the exhaustion path: a warning, the reserve and the undo
@@ -288,12 +295,7 @@ void vfree(void* block) {
     free_small(chunk, static_cast<unsigned char*>(block));
 }
 
-void release_spare_memory() {
-    if (g_spare_count == 0 || g_spare_released) return;
-    ::madvise(g_spare_chunks, g_spare_count * CHUNK_SIZE, MADV_DONTNEED);
-    g_bytes_held -= g_spare_count * CHUNK_SIZE;
-    g_spare_released = true;
-}
+void release_spare_memory() { release_spare(); }
 
 void acquire_memory_reserve() {
     if (!g_reserve) g_reserve = g_system.allocate_aligned(16, MEMORY_RESERVE_SIZE);
