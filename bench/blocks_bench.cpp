@@ -41,7 +41,9 @@ constexpr int SMALL_PARAGRAPH = 300000, SMALL_LENGTH = 1000;   // where the para
 constexpr int BIG_PARAGRAPH = 500000, BIG_LENGTH = 10000;
 constexpr int RUNS = 3;
 
-double ms_since(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
+double ms_since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 // Prose-like lines of 16 to 105 characters, one in twenty empty, except inside the
 // two paragraphs, which have an empty line on each side.

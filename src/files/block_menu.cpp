@@ -115,7 +115,9 @@ bool run_action(const BlockSelection& block) {
 }
 
 // Actions that work on the block's own lines, rather than at the cursor.
-bool uses_lines(int32_t action) { return action == 'C' || action == 'A' || action == 'K' || action == 'W' || action == 'S'; }
+bool uses_lines(int32_t action) {
+    return action == 'C' || action == 'A' || action == 'K' || action == 'W' || action == 'S';
+}
 
 }  // namespace
 

@@ -68,7 +68,8 @@ TEST_F(ParagraphTest, WrapKeepsIndentsAndLabelsAndJustifies) {
     struct Case { Lines before; int left, right; bool justify; Lines after; } cases[] = {
         {hanging, -1, 30, true, {"Alph  beta gamma delta epsilon", "    zeta  eta theta iota kappa", "    lambda "}},
         {hanging, 0, 30, false, {"Alph beta gamma delta epsilon", "    zeta eta theta iota kappa", "    lambda "}},
-        {hanging, 2, 30, false, {"  Alph beta gamma delta", "      epsilon zeta eta theta", "      iota kappa lambda "}},
+        {hanging, 2, 30, false,
+         {"  Alph beta gamma delta", "      epsilon zeta eta theta", "      iota kappa lambda "}},
         {label, -1, 30, true, {"1.  Alpha   beta  gamma  delta", "    epsilon zeta eta "}},
         {{std::string(40, 'a') + " " + std::string(40, 'b')}, -1, 72, true,
          {std::string(40, 'a'), std::string(40, 'b') + " "}},
@@ -91,7 +92,8 @@ TEST_F(ParagraphTest, WrapKeepsIndentsAndLabelsAndJustifies) {
 
 TEST_F(ParagraphTest, WrapParaOfFourLinesIntoSixAndItsUndo) {
     margins(-1, 12, false);
-    const Lines before = {"aaa bbb ccc ddd eee fff", "ggg hhh iii jjj", "kkk lll mmm", "nnn ooo ppp qqq rrr", "", "after"};
+    const Lines before = {"aaa bbb ccc ddd eee fff", "ggg hhh iii jjj", "kkk lll mmm", "nnn ooo ppp qqq rrr", "",
+                          "after"};
     open(before, 1, 2);
     keys("\x1bw");
     EXPECT_EQ(text(), (Lines{"aaa bbb ccc", "ddd eee fff", "ggg hhh iii", "jjj kkk lll", "mmm nnn ooo",
