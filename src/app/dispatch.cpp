@@ -7,10 +7,14 @@
 #include "app/panels.h"
 #include "edit/delete.h"
 #include "edit/find.h"
+#include "edit/line_block.h"
 #include "edit/motion.h"
+#include "edit/paragraph.h"
 #include "edit/tags.h"
 #include "edit/typing.h"
 #include "edit/undo_actions.h"
+#include "edit/words.h"
+#include "files/block_menu.h"
 #include "files/open_files.h"
 #include "files/quit.h"
 #include "input/keys.h"
@@ -37,6 +41,7 @@ constexpr CommandHandler handler_of(char letter) {
     case 'I': return toggle_insert;
     case 'O': return set_overwrite;
     case 'a': return again_command;
+    case 'b': return block_command;
     case 'd': return del_left;
     case 'e': return edit_menu;
     case 'g': return go_to_file;
@@ -45,12 +50,22 @@ constexpr CommandHandler handler_of(char letter) {
     case 'k': return del_right;
     case 'l': return del_line;
     case 'n': return next_file;
+    case 'p': return paste_command;
     case 'q': return quit_menu;
     case 's': return ShowStatus;
     case 'U': return update_file;
     case 'v': return ViewScreen;
+    case 'w': return wrap_para;
     case '#': return rubout;
     case 'D': return del_char;
+    case 'W': return delete_word;
+    case '[': return word_left;
+    case ']': return word_right;
+    case '{': return para_up;
+    case '}': return para_down;
+    case 'C': return copy_lines;
+    case 'X': return cut_lines;
+    case 'V': return paste_lines;
     case 'A': return ShowAbout;
     case 'f': return find_command;
     case 'r': return replace_command;
@@ -130,6 +145,10 @@ const Command& command_at(int32_t index) { return COMMAND_TABLE[index]; }
 void reset_dispatcher() {
     reset_command_state();
     g_countLength = 0;
+    HandlerForLetter = [](int letter) {
+        int32_t index = command_index(letter);
+        return index < 0 ? nullptr : COMMAND_TABLE[index].handler;
+    };
 }
 
 int MapRepeatedCommand(int32_t index) {

@@ -7,7 +7,6 @@
 
 namespace qx {
 
-using CommandHandler = void (*)();
 struct Command {
     char letter;
     CommandHandler handler;   // none until the command is built

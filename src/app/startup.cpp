@@ -13,6 +13,7 @@
 #include "buffers/line_buffer.h"
 #include "edit/find.h"
 #include "edit/typing.h"
+#include "files/block_menu.h"
 #include "files/open_files.h"
 #include "files/session.h"
 #include "input/keys.h"
@@ -153,6 +154,7 @@ void reset_editor() {
     LineBlockBuffer = FileText{};
     SingleLineBuffer = FileText{};
     SingleLineCut = false;
+    reset_block_menu();
     release_column_buffer();
     ColumnBuffer = FileText{};
     column_buffer_init();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "edit/motion.h"
+#include "edit/paragraph.h"
 #include "input/keys.h"
 #include "options/options.h"
 #include "screen/screen.h"
@@ -70,7 +71,7 @@ void TypeChar(int c) {
     ++view.cursorColumn;
     if (Options.textWrapping && !undo_in_progress()) {
         flush_undo();
-        // The refill of the paragraph while typing comes with wrapping.
+        wrap_while_typing(0);
     }
 }
 

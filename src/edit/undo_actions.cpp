@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "edit/delete.h"
+#include "edit/line_block.h"
 #include "edit/motion.h"
 #include "edit/typing.h"
 #include "options/options.h"
@@ -131,6 +132,39 @@ void undo_ins_lines(UndoItem* item) {
     finish_step(item, false);
 }
 
+// The saved lines go back in before the line that followed them, or after the
+// last line when they were the end of the file.
+void undo_cut_lines(UndoItem* item) {
+    go_to_item(item, item->column);
+    paste_line_list(*static_cast<LineList*>(item->data), item->lastLine ? PastePlace::After : PastePlace::Before);
+    finish_step(item, false);
+}
+
+// The paragraph's lines since the wrap give way to the saved ones, which pass to the file.
+void undo_wrap_para(UndoItem* item) {
+    go_to_item(item, 0);
+    ListLink* before = CurrentFile.currentLine->prev;
+    int32_t status = 0;
+    Line* line = CurrentFile.currentLine;
+    for (int32_t i = 0; i < item->count && line; ++i) {
+        Line* next = next_line(line);
+        list_remove(lines(), line, status);
+        free_line(line);
+        line = next;
+    }
+    auto* saved = static_cast<LineList*>(item->data);   // never empty: a paragraph has a line
+    CurrentFile.currentLine = first_line(*saved);
+    while (Line* restored = first_line(*saved)) {
+        list_remove(*saved, restored, status);
+        list_insert_after(lines(), before, restored, status);
+        before = restored;
+    }
+    ResetLineNumberCache();
+    FrameCurrentLine(view().cursorRow);
+    RedrawFromCursor();
+    finish_step(item, false);
+}
+
 void undo_del_text(UndoItem* item) {
     go_to_item(item, item->column);
     line_load();
@@ -220,9 +254,11 @@ constexpr UndoAction action_for(int32_t kind) {
     case UNDO_DEL_EOL: return undo_del_eol;
     case UNDO_DEL_LINE: return undo_del_line;
     case UNDO_REPLACE: return undo_replace;
+    case UNDO_CUT_LINES: return undo_cut_lines;
     case UNDO_INS_LINES: return undo_ins_lines;
     case UNDO_DEL_TEXT: return undo_del_text;
     case UNDO_TYPE_CHAR: return undo_type_char;
+    case UNDO_WRAP_PARA: return undo_wrap_para;
     case UNDO_MACRO: return undo_macro;
     default: return nullptr;
     }

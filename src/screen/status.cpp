@@ -281,7 +281,8 @@ void StepPastLine(ListLink* line, bool partial, bool to_top, int32_t row) {
     } else {
         CurrentFile.currentLine = static_cast<Line*>(line);
     }
-    if (partial) {
+    // Past the last row the line is off the screen: the whole view is framed anew.
+    if (partial && row < ScreenRows) {
         FrameCurrentLine(row);
         RedrawFromCursor();
     } else {

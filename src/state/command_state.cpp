@@ -12,6 +12,7 @@ bool RepeatingCommand = false;
 CommandMemory AgainCommand{0, 1, 'I'};
 CommandMemory PreviousCommand{0, 1, 'I'};
 MacroStateRecord MacroState{MACRO_IDLE, nullptr, 0, 0, nullptr};
+CommandHandler (*HandlerForLetter)(int) = nullptr;
 
 void reset_command_state() {
     Mode = TypingMode = MODE_INSERT;

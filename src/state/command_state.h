@@ -44,6 +44,12 @@ constexpr int32_t command_index(int letter) {
     return -1;
 }
 
+// The command table's handler for a letter, null when it has none: for code below
+// the dispatcher that runs commands itself, such as the block selection's motions.
+// The dispatcher installs it.
+using CommandHandler = void (*)();
+extern CommandHandler (*HandlerForLetter)(int letter);
+
 // Keystroke macros: recording and playback state (the macros are in input/macro.h).
 enum : int32_t { MACRO_IDLE = 0, MACRO_RECORDING = 1, MACRO_PLAYING = 2 };
 struct Macro;

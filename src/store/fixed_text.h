@@ -22,7 +22,7 @@ public:
 
     FixedText& append(std::string_view s) {
         std::size_t n = s.size() < N - 1 - length_ ? s.size() : N - 1 - length_;
-        std::memcpy(text_ + length_, s.data(), n);
+        if (n > 0) std::memcpy(text_ + length_, s.data(), n);   // an empty view may have no data
         length_ += n;
         text_[length_] = '\0';
         return *this;

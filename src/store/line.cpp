@@ -101,6 +101,18 @@ void list_append(LineList& list, ListLink* node) {
     list_insert_after(list, list.count > 0 ? list.last : &list, node, status);
 }
 
+void list_append_all(LineList& to, LineList& from) {
+    if (from.count == 0) return;
+    ListLink* after = to.count > 0 ? to.last : &to;
+    ListLink* first = from.first;
+    after->next = first;
+    first->prev = after;
+    if (to.count == 0) to.first = first;
+    to.last = from.last;
+    to.count += from.count;
+    list_init(from);
+}
+
 Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t* steps) {
     int32_t taken = 0, status = 0;
     ListLink* reached = list_walk(list, start, direction, taken, n, status);

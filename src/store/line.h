@@ -74,6 +74,8 @@ ListLink* list_remove(LineList& list, ListLink* node, int32_t& status);
 ListLink* list_walk(LineList& list, ListLink* start, char direction, int32_t& steps, int32_t n,
                     int32_t& status);
 void list_append(LineList& list, ListLink* node);
+// Moves every node of `from` to the end of `to` at once; `from` is left empty.
+void list_append_all(LineList& to, LineList& from);
 
 // Places in the current file remembered by identity from one command to the next
 // (the search's first and previous match). Taking a line out of its list or

@@ -15,8 +15,10 @@ namespace {
 // header: freeing finds its chunk by address. Classes step by one byte, so a line
 // costs exactly its record; a block whose size is a multiple of 8 (every record
 // holding pointers) is 8-aligned because chunks are. Big blocks get a chunk of their own.
+// A chunk keeps its own freed blocks and counts its live ones, so that a chunk whose
+// blocks are all freed goes back to the pool, and its pages to the system.
 constexpr std::size_t CHUNK_SIZE = 16384;
-constexpr std::size_t CHUNK_HEADER = 16;
+constexpr std::size_t CHUNK_HEADER = 48;
 constexpr std::size_t CLASS_STEP = 1;
 constexpr std::size_t MIN_BLOCK = 8;        // a free block holds the free-list link
 constexpr std::size_t MAX_SMALL = 2048;
@@ -29,18 +31,32 @@ constexpr uint32_t PACKED_CLASS = 0xFFFFFFFE;
 // Chunks are carved from 2 MB system blocks given huge pages: a big file then costs
 // a few hundred page faults instead of one per 4 KB, which dominated reading it.
 constexpr std::size_t CHUNKS_PER_BLOCK = 128;
+// Free chunks kept with their pages, ready for reuse; beyond these the pages of a
+// freed chunk go back to the system at once.
+constexpr std::size_t RESIDENT_POOL = 16;
 
 struct ChunkHeader {
     uint32_t size_class;
-    uint32_t live;       // packed chunks: blocks not yet freed
-    std::size_t bytes;   // what the chunk took from the system
+    uint32_t live;              // small and packed chunks: blocks not yet freed
+    std::size_t bytes;          // what the chunk took from the system
+    unsigned char* free_list;   // small chunks: freed blocks, linked through their first bytes
+    ChunkHeader* next_open;     // small chunks with freed blocks, per class
+    ChunkHeader* prev_open;
 };
-static_assert(sizeof(ChunkHeader) <= CHUNK_HEADER);
+static_assert(sizeof(ChunkHeader) <= CHUNK_HEADER && CHUNK_HEADER % 16 == 0);
 
 struct SizeClass {
-    unsigned char* free_list = nullptr;   // blocks linked through their first bytes
-    unsigned char* bump = nullptr;        // next unused block of the newest chunk
+    ChunkHeader* open = nullptr;          // chunks holding freed blocks
+    ChunkHeader* bump_chunk = nullptr;    // the newest chunk, not yet handed out to its end
+    unsigned char* bump = nullptr;        // its next unused block
     unsigned char* bump_end = nullptr;
+};
+
+// Free chunks whose pages were given back, by address: their own memory holds nothing.
+struct ChunkStack {
+    unsigned char** items = nullptr;
+    std::size_t count = 0;
+    std::size_t capacity = 0;
 };
 
 void* default_allocate(std::size_t alignment, std::size_t size) {
@@ -54,7 +70,9 @@ std::size_t g_bytes_held = 0;
 unsigned char* g_spare_chunks = nullptr;   // the unused rest of the newest system block
 std::size_t g_spare_count = 0;
 bool g_spare_released = false;             // its pages were handed back by release_spare_memory
-unsigned char* g_free_chunks = nullptr;    // chunks given up by packed text, linked through their bodies
+unsigned char* g_free_chunks = nullptr;    // free chunks with their pages, linked through their bodies
+std::size_t g_free_count = 0;
+ChunkStack g_returned;                     // free chunks without their pages
 unsigned char* g_packed = nullptr;         // where the next packed block goes
 unsigned char* g_packed_end = nullptr;
 void* g_reserve = nullptr;
@@ -81,6 +99,10 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
     } else if (g_free_chunks) {
         chunk = g_free_chunks;
         g_free_chunks = read_link(g_free_chunks + CHUNK_HEADER);
+        --g_free_count;
+    } else if (g_returned.count > 0) {
+        chunk = g_returned.items[--g_returned.count];
+        g_bytes_held += CHUNK_SIZE;
     } else {
         if (g_spare_count == 0) {
             void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
@@ -97,17 +119,61 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
         --g_spare_count;
     }
     auto* header = static_cast<ChunkHeader*>(chunk);
-    header->size_class = size_class;
-    header->live = 0;
-    header->bytes = bytes;
+    *header = ChunkHeader{size_class, 0, bytes, nullptr, nullptr, nullptr};
     return chunk;
 }
 
-void pool_chunk(ChunkHeader* chunk) {
-    auto* body = reinterpret_cast<unsigned char*>(chunk) + CHUNK_HEADER;
-    write_link(body, g_free_chunks);
-    g_free_chunks = reinterpret_cast<unsigned char*>(chunk);
+// Room for one more returned chunk; false when the system has none to spare.
+bool grow_returned() {
+    if (g_returned.count < g_returned.capacity) return true;
+    std::size_t capacity = g_returned.capacity ? 2 * g_returned.capacity : 1024;
+    void* items = g_system.allocate_aligned(alignof(unsigned char*), capacity * sizeof(unsigned char*));
+    if (!items) return false;
+    if (g_returned.count) std::memcpy(items, g_returned.items, g_returned.count * sizeof(unsigned char*));
+    if (g_returned.items) g_system.release(g_returned.items);
+    g_returned.items = static_cast<unsigned char**>(items);
+    g_returned.capacity = capacity;
+    return true;
 }
+
+// The pages of the newest system block's unused chunks go back to the system.
+void release_spare() {
+    if (g_spare_count == 0 || g_spare_released) return;
+    ::madvise(g_spare_chunks, g_spare_count * CHUNK_SIZE, MADV_DONTNEED);
+    g_bytes_held -= g_spare_count * CHUNK_SIZE;
+    g_spare_released = true;
+}
+
+// A chunk none of whose blocks is in use: kept for reuse, its pages given back
+// once enough are kept (and with them those of the chunks not used yet).
+void pool_chunk(ChunkHeader* chunk) {
+    auto* start = reinterpret_cast<unsigned char*>(chunk);
+    if (g_free_count >= RESIDENT_POOL && grow_returned() && ::madvise(start, CHUNK_SIZE, MADV_DONTNEED) == 0) {
+        g_returned.items[g_returned.count++] = start;
+        g_bytes_held -= CHUNK_SIZE;
+        release_spare();
+        return;
+    }
+    write_link(start + CHUNK_HEADER, g_free_chunks);
+    g_free_chunks = start;
+    ++g_free_count;
+}
+
+void link_open(SizeClass& sc, ChunkHeader* chunk) {
+    chunk->prev_open = nullptr;
+    chunk->next_open = sc.open;
+    if (sc.open) sc.open->prev_open = chunk;
+    sc.open = chunk;
+}
+
+void unlink_open(SizeClass& sc, ChunkHeader* chunk) {
+    if (chunk->prev_open) chunk->prev_open->next_open = chunk->next_open;
+    else sc.open = chunk->next_open;
+    if (chunk->next_open) chunk->next_open->prev_open = chunk->prev_open;
+    chunk->next_open = chunk->prev_open = nullptr;
+}
+
+unsigned char* chunk_body(ChunkHeader* chunk) { return reinterpret_cast<unsigned char*>(chunk) + CHUNK_HEADER; }
 
 ChunkHeader* current_packed_chunk() { return g_packed ? chunk_of(g_packed - 1) : nullptr; }
 
@@ -134,21 +200,40 @@ void* try_allocate(std::size_t size) {
     }
     std::size_t index = (size < MIN_BLOCK ? MIN_BLOCK : size + CLASS_STEP - 1) / CLASS_STEP;
     SizeClass& sc = g_classes[index];
-    if (sc.free_list) {
-        unsigned char* block = sc.free_list;
-        sc.free_list = read_link(block);
+    if (ChunkHeader* chunk = sc.open) {
+        unsigned char* block = chunk->free_list;
+        chunk->free_list = read_link(block);
+        ++chunk->live;
+        if (!chunk->free_list) unlink_open(sc, chunk);
         return block;
     }
     std::size_t block_size = index * CLASS_STEP;
-    if (sc.bump == nullptr || sc.bump + block_size > sc.bump_end) {
-        void* chunk = new_chunk(static_cast<uint32_t>(index), CHUNK_SIZE);
-        if (!chunk) return nullptr;
-        sc.bump = static_cast<unsigned char*>(chunk) + CHUNK_HEADER;
-        sc.bump_end = static_cast<unsigned char*>(chunk) + CHUNK_SIZE;
+    if (sc.bump_chunk == nullptr || sc.bump + block_size > sc.bump_end) {
+        void* fresh = new_chunk(static_cast<uint32_t>(index), CHUNK_SIZE);
+        if (!fresh) return nullptr;
+        sc.bump_chunk = static_cast<ChunkHeader*>(fresh);
+        sc.bump = chunk_body(sc.bump_chunk);
+        sc.bump_end = static_cast<unsigned char*>(fresh) + CHUNK_SIZE;
     }
     unsigned char* block = sc.bump;
     sc.bump += block_size;
+    ++sc.bump_chunk->live;
     return block;
+}
+
+void free_small(ChunkHeader* chunk, unsigned char* block) {
+    SizeClass& sc = g_classes[chunk->size_class];
+    bool was_open = chunk->free_list != nullptr;
+    if (--chunk->live > 0) {
+        write_link(block, chunk->free_list);
+        chunk->free_list = block;
+        if (!was_open) link_open(sc, chunk);
+        return;
+    }
+    if (was_open) unlink_open(sc, chunk);
+    chunk->free_list = nullptr;
+    if (chunk == sc.bump_chunk) sc.bump_chunk = nullptr;   // the next block starts a chunk afresh
+    pool_chunk(chunk);
 }
 
 // One allocation with the exhaustion path: a warning, the reserve and the undo
@@ -207,19 +292,10 @@ void vfree(void* block) {
         if (--chunk->live == 0 && chunk != current_packed_chunk()) pool_chunk(chunk);
         return;
     }
-    // Small chunks are kept for reuse by their class.
-    SizeClass& sc = g_classes[chunk->size_class];
-    auto* b = static_cast<unsigned char*>(block);
-    write_link(b, sc.free_list);
-    sc.free_list = b;
+    free_small(chunk, static_cast<unsigned char*>(block));
 }
 
-void release_spare_memory() {
-    if (g_spare_count == 0 || g_spare_released) return;
-    ::madvise(g_spare_chunks, g_spare_count * CHUNK_SIZE, MADV_DONTNEED);
-    g_bytes_held -= g_spare_count * CHUNK_SIZE;
-    g_spare_released = true;
-}
+void release_spare_memory() { release_spare(); }
 
 void acquire_memory_reserve() {
     if (!g_reserve) g_reserve = g_system.allocate_aligned(16, MEMORY_RESERVE_SIZE);

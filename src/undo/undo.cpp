@@ -22,10 +22,19 @@ constexpr int32_t DEL_EOL_COMMAND = command_index('k');
 constexpr int32_t DEL_LINE_COMMAND = command_index('l');
 constexpr int32_t DELETE_WORD_COMMAND = command_index('W');
 constexpr int32_t REPLACE_COMMAND = command_index('r');
+constexpr int32_t WRAP_PARA_COMMAND = command_index('w');
 
 UndoItem* newest() {
     return g_current->items.count ? static_cast<UndoItem*>(g_current->items.first) : nullptr;
 }
+
+LineList* new_line_list() {
+    auto* list = valloc_record<LineList>();
+    list_init(*list);
+    return list;
+}
+
+void append_copy(LineList& list, const Line* line) { list_append(list, new_line(line->text(), line->length)); }
 
 void free_line_list(LineList* list) {
     list_free_all(*list);
@@ -256,6 +265,34 @@ const char* push_undo_replace(const char* found, int32_t found_length, const cha
     UndoItem* item = new_undo_item(REPLACE_COMMAND, line, column, UNDO_REPLACE);
     item->data = saved;
     push_single(item);
+    return nullptr;
+}
+
+void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_end, int32_t line, int32_t column) {
+    UndoItem* item = new_undo_item(command, line, column, UNDO_CUT_LINES);
+    item->lastLine = at_end ? 1 : 0;
+    LineList* saved = new_line_list();
+    if (take) list_append_all(*saved, lines);
+    else
+        for (const Line* l = first_line(lines); l; l = next_line(l)) append_copy(*saved, l);
+    item->data = saved;
+    push_single(item);
+}
+
+void push_undo_wrap_para(const Line* first, const Line* last, int32_t line, int32_t column) {
+    UndoItem* item = new_undo_item(WRAP_PARA_COMMAND, line, column, UNDO_WRAP_PARA);
+    LineList* saved = new_line_list();
+    for (const Line* l = first; l; l = l == last ? nullptr : next_line(l)) append_copy(*saved, l);
+    item->data = saved;
+    item->count = 0;
+    push_single(item);
+}
+
+const char* update_undo_wrap_para(int32_t count) {
+    UndoItem* item = newest();
+    if (!item) return "update_undo_wrap_para - no action";
+    if (item->kind != UNDO_WRAP_PARA) return "update_undo_wrap_para - wrong type";
+    item->count = count;
     return nullptr;
 }
 

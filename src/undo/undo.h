@@ -92,4 +92,12 @@ void push_undo_ins_lines(int32_t command, int32_t count, int32_t line, int32_t c
 const char* push_undo_replace(const char* found, int32_t found_length, const char* replacement,
                               int32_t replacement_length, int32_t line, int32_t column);
 
+// Copies of the removed lines; with take the lines themselves move into the item
+// and `lines` is left empty. at_end: they were the last lines of the file, after others.
+void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_end, int32_t line, int32_t column);
+// Copies of a paragraph's lines before it is rewrapped; its new line count follows
+// with update_undo_wrap_para, which returns what went wrong for the caller to show, or null.
+void push_undo_wrap_para(const Line* first, const Line* last, int32_t line, int32_t column);
+const char* update_undo_wrap_para(int32_t count);
+
 }  // namespace qx

@@ -93,6 +93,20 @@ TEST_F(MemoryTest, PackedBlocksLieInSequenceAndTheirChunksAreReused) {
     EXPECT_LE(allocator_bytes_held(), held) << "freed packed chunks serve later allocations";
 }
 
+TEST_F(MemoryTest, ChunksOfFreedSmallBlocksGoBackToTheSystem) {
+    if (!allocator_uses_chunks()) GTEST_SKIP() << "sanitizer builds allocate every block from the system";
+    std::size_t before = allocator_bytes_held();
+    std::vector<void*> blocks;
+    for (int i = 0; i < 200000; ++i) blocks.push_back(valloc(24 + i % 89));
+    std::size_t peak = allocator_bytes_held();
+    for (std::size_t i = 0; i < blocks.size(); i += 2) vfree(blocks[i]);
+    EXPECT_EQ(allocator_bytes_held(), peak) << "every chunk still has blocks in use";
+    for (std::size_t i = 0; i < blocks.size(); i += 2) blocks[i] = valloc(24 + i % 89);
+    EXPECT_EQ(allocator_bytes_held(), peak) << "freed blocks are used again first";
+    for (void* b : blocks) vfree(b);
+    EXPECT_LT(allocator_bytes_held() - before, (peak - before) / 2);
+}
+
 TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
     acquire_memory_reserve();
     ASSERT_TRUE(memory_reserve_held());
