@@ -9,6 +9,7 @@
 #include "edit/motion.h"
 #include "edit/typing.h"
 #include "edit/undo_actions.h"
+#include "files/macro_menu.h"
 #include "files/open_files.h"
 #include "files/quit.h"
 #include "input/keys.h"
@@ -42,11 +43,13 @@ constexpr CommandHandler handler_of(char letter) {
     case 'i': return ShowInfo;
     case 'k': return del_right;
     case 'l': return del_line;
+    case 'm': return macro_menu;
     case 'n': return next_file;
     case 'q': return quit_menu;
     case 's': return ShowStatus;
     case 'U': return update_file;
     case 'v': return ViewScreen;
+    case 'x': return execute_macro_command;
     case '#': return rubout;
     case 'D': return del_char;
     case 'A': return ShowAbout;
@@ -176,6 +179,9 @@ void Dispatch(int key) {
         return;
     }
     const Command& cmd = COMMAND_TABLE[index];
+    // Commands a macro plays or records are not remembered for Again; the one that
+    // starts a playback is.
+    bool in_macro = MacroRecording() || MacroPlaying();
     // A long repetition keeps an ear on the terminal, so that ESC can end it.
     StopRepeating = false;
     RepeatingCommand = RepeatCount > 1;
@@ -189,7 +195,7 @@ void Dispatch(int key) {
     }
     RepeatingCommand = StopRepeating = false;
     if (!cmd.keepsUndo) flush_undo();
-    if (cmd.again && !MacroRecording() && !MacroPlaying()) AgainCommand = {index, RepeatCount, letter};
+    if (cmd.again && !in_macro) AgainCommand = {index, RepeatCount, letter};
     PreviousCommand = {index, RepeatCount, letter};
     if (ModeShown() == MODE_COMMAND) UpdateStatus(true, 0, TypingMode);
     Mode = TypingMode;
