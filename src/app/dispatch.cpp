@@ -7,6 +7,7 @@
 #include "app/panels.h"
 #include "edit/delete.h"
 #include "edit/motion.h"
+#include "edit/options_menu.h"
 #include "edit/typing.h"
 #include "edit/undo_actions.h"
 #include "files/macro_menu.h"
@@ -45,6 +46,7 @@ constexpr CommandHandler handler_of(char letter) {
     case 'l': return del_line;
     case 'm': return macro_menu;
     case 'n': return next_file;
+    case 'o': return options_menu;
     case 'q': return quit_menu;
     case 's': return ShowStatus;
     case 'U': return update_file;
