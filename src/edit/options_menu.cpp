@@ -63,6 +63,18 @@ int32_t edit_after_prompt(std::string_view prompt, std::string_view initial, cha
     return Prompt(static_cast<int32_t>(prompt.size()), 0, initial, -2, -2, answer, size);
 }
 
+// A new tab stop; false when the number is refused: the tab arithmetic divides by
+// it, and one TAB must not outgrow a line.
+bool ask_tab_stop() {
+    char answer[SHORT_ANSWER];
+    Prompt(0, 0, "Tabstop: ", -1, -1, answer, sizeof answer);
+    int64_t tabstop;
+    if (!read_number(answer, tabstop)) return true;   // nothing to read: unchanged
+    if (!tab_stop_valid(tabstop)) return false;
+    Options.tabstop = static_cast<int32_t>(tabstop);
+    return true;
+}
+
 void tabs_menu() {
     auto state = [] {
         RowText line;
@@ -70,18 +82,12 @@ void tabs_menu() {
                             on_off(Options.outputTranslation), "Tabstop =", Options.tabstop);
     };
     run_sub_menu(TABS_MENU, true, state, [](int key, RowText&) {
-        if (key == 'I') Options.inputTranslation = !Options.inputTranslation;
-        else if (key == 'O') Options.outputTranslation = !Options.outputTranslation;
-        else if (key != 'T') return false;
-        if (key != 'T') return true;
-        char answer[SHORT_ANSWER];
-        Prompt(0, 0, "Tabstop: ", -1, -1, answer, sizeof answer);
-        int64_t tabstop;
-        if (!read_number(answer, tabstop)) return true;
-        // The tab arithmetic divides by the tab stop, and a tab never outgrows a line.
-        if (!tab_stop_valid(tabstop)) return false;
-        Options.tabstop = static_cast<int32_t>(tabstop);
-        return true;
+        switch (key) {
+        case 'I': Options.inputTranslation = !Options.inputTranslation; return true;
+        case 'O': Options.outputTranslation = !Options.outputTranslation; return true;
+        case 'T': return ask_tab_stop();
+        default: return false;
+        }
     });
 }
 

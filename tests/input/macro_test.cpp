@@ -26,9 +26,7 @@ protected:
         std::string bytes(MACRO_FILE_SIZE, '\0');
         auto put = [&](std::size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bytes[at + i] = char(v >> 8 * i); };
         bytes.replace(8, 3, "35g");
-        put(12, 0x55AA);
-        put(16, 0xAA55);
-        put(20, count);
+        put(12, 0x55AA), put(16, 0xAA55), put(20, count);
         bytes.replace(24, name.size(), name);
         for (std::size_t i = 0; i < k.size(); ++i) put(44 + 4 * i, static_cast<unsigned char>(k[i]));
         return bytes;

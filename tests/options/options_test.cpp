@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "store/message_ids.h"
 #include "support/editor_test.h"
@@ -59,24 +60,21 @@ TEST_F(OptionsTest, AFileIsTakenAsItIsExceptWhatWouldBreakTheEditor) {
         int16_t foreground;
         char start;
     } cases[] = {
-        {std::string("35g\0\x08\0\0", 7) + '\0', 8, -1, 72, -1, '^'},   // a short file changes what it covers
+        {std::string("35g\0\x08\0\0\0", 8), 8, -1, 72, -1, '^'},   // a short file changes what it covers
         {block({{4, 0}}), 4, -1, 72, -1, '^'},
         {block({{4, 383}, {28, 10}, {32, 40}}), 4, 10, 40, -1, '^'},
         {block({{28, 80}, {32, 40}}), 4, -1, 72, -1, '^'},
         {block({{32, 600}}), 4, -1, 72, -1, '^'},
-        {block({{40, 0x00070009}, {44, 0x2401}}), 4, -1, 72, 7, '^'},
+        {block({{40, 0x00070009}, {44, 0x0123}}), 4, -1, 72, 7, '#'},   // the end anchor 1 falls back
     };
     for (const Case& c : cases) {
         Options = DEFAULT_OPTIONS;
         home.write(".qx.opt", c.bytes);
         EXPECT_EQ(load_options(), 0);
-        EXPECT_EQ(Options.tabstop, c.tabstop);
-        EXPECT_EQ(Options.leftMargin, c.left);
-        EXPECT_EQ(Options.rightMargin, c.right);
-        EXPECT_EQ(Options.foreground, c.foreground);
-        EXPECT_EQ(Options.background, -1);
-        EXPECT_EQ(Options.startOfLineMatch, c.start);
-        EXPECT_EQ(Options.endOfLineMatch, '$');
+        const OptionsBlock& o = Options;
+        EXPECT_EQ(std::tuple(o.tabstop, o.leftMargin, o.rightMargin, o.foreground, o.background, o.startOfLineMatch,
+                             o.endOfLineMatch),
+                  std::tuple(c.tabstop, c.left, c.right, c.foreground, int16_t{-1}, c.start, '$'));
     }
 
     // A tab stop of 8 read from the file: typed and read TABs reach the next multiple of 8.
