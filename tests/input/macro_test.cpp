@@ -16,6 +16,7 @@ class MacroTest : public test::EditorTest {
 protected:
     test::TempDir dir;
     test::InDir in{dir.path()};
+    void SetUp() override { EditorTest::SetUp(); open({"x"}); }
 
     // Creates a macro recording the keys in between.
     void record(const std::string& name, const std::string& k) { keys("\x1bmC" + name + "\n" + k + "\x1bmS"); }
@@ -34,7 +35,6 @@ protected:
 };
 
 TEST_F(MacroTest, RecordedKeysPlayBackAndTheMenuReportsWhatItRefuses) {
-    open({"x"});
     keys("\x1bmCab3\nab\n");
     EXPECT_EQ(row(0).substr(66, 4), "(mi)") << "the flags show the recording";
     keys("\x1bmS");
@@ -44,9 +44,7 @@ TEST_F(MacroTest, RecordedKeysPlayBackAndTheMenuReportsWhatItRefuses) {
     play("\x1bxab3\n");
     EXPECT_EQ(text(), (Lines{"ab", "ab", "x"}));
 
-    struct Case {
-        std::string keys, message;
-    } cases[] = {
+    std::pair<std::string, std::string> cases[] = {
         {"\x1bmCe\n\x1bmS", "Empty macro - deleted"},
         {"\x1bmCab3\n", "Macro already exists"},
         {"\x1bmC\n", "Macro already exists"},   // the new, unnamed record finds itself
@@ -56,15 +54,14 @@ TEST_F(MacroTest, RecordedKeysPlayBackAndTheMenuReportsWhatItRefuses) {
         {"\x1bx", "Cannot nest macros"},
         {"\x1bmS\x1bmDr\n", "r deleted"},
     };
-    for (const Case& c : cases) {
-        keys(c.keys);
-        EXPECT_EQ(message(), c.message) << c.keys;
+    for (const auto& [k, shown] : cases) {
+        keys(k);
+        EXPECT_EQ(message(), shown) << k;
     }
     EXPECT_EQ(Macros.count, 1u);
 }
 
 TEST_F(MacroTest, ACountedPlaybackIsUndoneInOneStepAndAgainReplaysIt) {
-    open({"x"});
     record("m", "abc\x1b#");   // Rubout is a command Again would otherwise take
     EXPECT_EQ(text(), (Lines{"abx"}));
     int32_t items = undo_items();
@@ -80,7 +77,6 @@ TEST_F(MacroTest, ACountedPlaybackIsUndoneInOneStepAndAgainReplaysIt) {
 }
 
 TEST_F(MacroTest, MacroFilesAreWrittenByteExactAndReadBack) {
-    open({"x"});
     record("mac", "ab");
     keys("\x1bmWmac\nmac.qxm\n");
     EXPECT_EQ(message(), "mac.qxm written");
@@ -113,7 +109,6 @@ TEST_F(MacroTest, MacroFilesAreWrittenByteExactAndReadBack) {
 }
 
 TEST_F(MacroTest, TheListPanelShowsEighteenMacrosOn24Rows) {
-    open({"x"});
     for (int i = 0; i < 20; ++i) {
         auto* m = valloc_record<Macro>();
         std::snprintf(m->name, sizeof m->name, "m%d", i);
