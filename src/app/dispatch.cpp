@@ -9,12 +9,14 @@
 #include "edit/find.h"
 #include "edit/line_block.h"
 #include "edit/motion.h"
+#include "edit/options_menu.h"
 #include "edit/paragraph.h"
 #include "edit/tags.h"
 #include "edit/typing.h"
 #include "edit/undo_actions.h"
 #include "edit/words.h"
 #include "files/block_menu.h"
+#include "files/macro_menu.h"
 #include "files/open_files.h"
 #include "files/quit.h"
 #include "input/keys.h"
@@ -49,13 +51,16 @@ constexpr CommandHandler handler_of(char letter) {
     case 'i': return ShowInfo;
     case 'k': return del_right;
     case 'l': return del_line;
+    case 'm': return macro_menu;
     case 'n': return next_file;
+    case 'o': return options_menu;
     case 'p': return paste_command;
     case 'q': return quit_menu;
     case 's': return ShowStatus;
     case 'U': return update_file;
     case 'v': return ViewScreen;
     case 'w': return wrap_para;
+    case 'x': return execute_macro_command;
     case '#': return rubout;
     case 'D': return del_char;
     case 'W': return delete_word;
@@ -204,6 +209,9 @@ void Dispatch(int key) {
         return;
     }
     const Command& cmd = COMMAND_TABLE[index];
+    // Commands a macro plays or records are not remembered for Again; the one that
+    // starts a playback is.
+    bool in_macro = MacroRecording() || MacroPlaying();
     // A long repetition keeps an ear on the terminal, so that ESC can end it.
     StopRepeating = false;
     RepeatingCommand = RepeatCount > 1;
@@ -217,7 +225,7 @@ void Dispatch(int key) {
     }
     RepeatingCommand = StopRepeating = false;
     if (!cmd.keepsUndo) flush_undo();
-    if (cmd.again && !MacroRecording() && !MacroPlaying()) AgainCommand = {index, RepeatCount, letter};
+    if (cmd.again && !in_macro) AgainCommand = {index, RepeatCount, letter};
     PreviousCommand = {index, RepeatCount, letter};
     if (ModeShown() == MODE_COMMAND) UpdateStatus(true, 0, TypingMode);
     Mode = TypingMode;

@@ -180,6 +180,7 @@ void reset_editor() {
 
 void editor_start(int argc, char** argv) {
     reset_editor();
+    load_options();   // before the terminal starts: it reads the mouse and colour options
     install_editor_hooks();
     SetStartingUp(true);
     switch (InitScreen()) {

@@ -43,6 +43,14 @@ void finish_step(UndoItem* item, bool one_of_many) {
     free_undo_item(item);
 }
 
+// After lines came or went: the view rebuilt around the cursor's row, the item gone.
+void finish_lines_step(UndoItem* item) {
+    ResetLineNumberCache();
+    FrameCurrentLine(view().cursorRow);
+    RedrawFromCursor();
+    finish_step(item, false);
+}
+
 void redraw_from(int32_t column) { RedrawLineFrom(CurrentFile.currentLine, view().cursorRow, column); }
 
 void undo_del_char(UndoItem* item) {
@@ -126,10 +134,7 @@ void undo_ins_lines(UndoItem* item) {
         }
         CurrentFile.currentLine = next;
     }
-    ResetLineNumberCache();
-    FrameCurrentLine(view().cursorRow);
-    RedrawFromCursor();
-    finish_step(item, false);
+    finish_lines_step(item);
 }
 
 // The saved lines go back in before the line that followed them, or after the
@@ -159,10 +164,7 @@ void undo_wrap_para(UndoItem* item) {
         list_insert_after(lines(), before, restored, status);
         before = restored;
     }
-    ResetLineNumberCache();
-    FrameCurrentLine(view().cursorRow);
-    RedrawFromCursor();
-    finish_step(item, false);
+    finish_lines_step(item);
 }
 
 void undo_del_text(UndoItem* item) {

@@ -12,7 +12,6 @@
 #include "screen/terminal.h"
 #include "state/command_state.h"
 #include "store/hooks.h"
-#include "undo/undo.h"
 
 namespace qx {
 
@@ -138,10 +137,7 @@ KeyCode ReadRawKey() {
             MacroState.playbackIndex = 1;
             return macro->keys[0];
         }
-        MacroState.state = MACRO_IDLE;
-        MacroState.current = nullptr;
-        if (const char* problem = end_undo_macro()) ShowMessage(problem);
-        UpdateStatus(true, 0, TypingMode);
+        end_macro_playback();
         return read_terminal();
     }
     default:

@@ -56,12 +56,6 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() { if (fd_ >= 0) ::close(fd_); }
     int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 private:
     int fd_;
 };
@@ -329,51 +323,109 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
     return result;
 }
 
+namespace {
+
+// A file being replaced: the new contents go to a temporary file of our own beside
+// the target, which is renamed over it only once everything was written.
+struct Replacement {
+    PathText target;
+    PathText temp;
+    int fd = -1;
+};
+
+// Starts replacing path; false, with nothing touched, when the overwrite is declined
+// or the temporary file cannot be made.
+bool begin_replacement(const char* path, int32_t no_confirm, Replacement& r) {
+    r.target = write_target(path);
+    struct stat existing;
+    bool exists = ::stat(r.target.c_str(), &existing) == 0;
+    if (exists && !no_confirm && !store_hooks().confirmOverwrite()) return false;
+    // Only a regular file is replaced: a directory, FIFO or device stays what it is.
+    if (exists && !S_ISREG(existing.st_mode)) return false;
+    r.fd = create_temporary_file(r.target, r.temp);
+    if (r.fd < 0) return false;
+    if (take_attributes(r.fd, exists ? &existing : nullptr)) return true;
+    ::close(r.fd);
+    ::unlink(r.temp.c_str());
+    return false;
+}
+
+// Ends a replacement: with written (the contents are complete in the temporary file)
+// the temporary file takes the target's place; otherwise it goes and the target stays.
+bool end_replacement(Replacement& r, bool written) {
+    bool ok = written && ::fsync(r.fd) == 0;
+    ok = ::close(r.fd) == 0 && ok;
+    if (ok && ::rename(r.temp.c_str(), r.target.c_str()) == 0) {
+        sync_directory(r.target);
+        return true;
+    }
+    ::unlink(r.temp.c_str());
+    return false;
+}
+
+}  // namespace
+
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
                         const TabTranslation& tabs) {
-    PathText target = write_target(path);
-    struct stat existing;
-    bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !no_confirm && !store_hooks().confirmOverwrite()) return MSG_CANNOT_OPEN;
-    // Only a regular file is replaced: a directory, FIFO or device stays what it is.
-    if (exists && !S_ISREG(existing.st_mode)) return MSG_CANNOT_OPEN;
-
-    // The temporary file is new and ours alone, so it is the only thing ever removed.
-    PathText temp;
-    FileHandle file(create_temporary_file(target, temp));
-    if (file.get() < 0) return MSG_CANNOT_OPEN;
-    auto fail = [&] {
-        ::unlink(temp.c_str());
-        return MSG_CANNOT_OPEN;
-    };
-    if (!take_attributes(file.get(), exists ? &existing : nullptr)) return fail();
-
+    Replacement file;
+    if (!begin_replacement(path, no_confirm, file)) return MSG_CANNOT_OPEN;
     uint32_t c = 0, l = 0, sum = 0;
     const char* line_end = format == 'u' ? "\n" : "\r\n";
     std::size_t end_length = format == 'u' ? 1 : 2;
-    VallocObject<BlockWriter> writer(file.get());
-    char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
-    for (Line* line = first; line && line != stop; line = next_line(line)) {
-        if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
-        c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
-        ++l;
-        sum += line_checksum(line->text(), line->length);
-        if (tabs.compress) {
-            std::memcpy(scratch, line->text(), line->length);
-            writer->put(scratch, compress_blanks(scratch, line->length, tabs.tabstop));
-        } else {
-            writer->put(line->text(), line->length);
+    bool written;
+    {
+        VallocObject<BlockWriter> writer(file.fd);
+        char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
+        for (Line* line = first; line && line != stop; line = next_line(line)) {
+            if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
+            c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
+            ++l;
+            sum += line_checksum(line->text(), line->length);
+            if (tabs.compress) {
+                std::memcpy(scratch, line->text(), line->length);
+                writer->put(scratch, compress_blanks(scratch, line->length, tabs.tabstop));
+            } else {
+                writer->put(line->text(), line->length);
+            }
+            writer->put(line_end, end_length);
         }
-        writer->put(line_end, end_length);
+        written = writer->flush();
     }
-    if (!writer->flush() || ::fsync(file.get()) != 0 || !file.close()) return fail();
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail();
-    sync_directory(target);
+    if (!end_replacement(file, written)) return MSG_CANNOT_OPEN;
     chars = c;
     lines = l;
     checksum = sum;
     return MSG_SUCCESS;
+}
+
+int32_t write_file_bytes(const char* path, int32_t no_confirm, const void* bytes, int32_t n) {
+    Replacement file;
+    if (!begin_replacement(path, no_confirm, file)) return MSG_CANNOT_OPEN;
+    const char* at = static_cast<const char*>(bytes);
+    bool written = true;
+    for (int32_t done = 0; written && done < n;) {
+        ssize_t put = ::write(file.fd, at + done, static_cast<std::size_t>(n - done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) written = false;
+        else done += static_cast<int32_t>(put);
+    }
+    return end_replacement(file, written) ? MSG_SUCCESS : MSG_CANNOT_OPEN;
+}
+
+int32_t read_file_bytes(const char* path, void* buffer, int32_t size) {
+    int32_t why = 0;
+    FileHandle file(open_regular_file(path, why));
+    if (file.get() < 0) return -1;
+    char* at = static_cast<char*>(buffer);
+    int32_t done = 0;
+    while (done < size) {
+        ssize_t got = ::read(file.get(), at + done, static_cast<std::size_t>(size - done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;   // a read error ends the contents like the end of the file
+        done += static_cast<int32_t>(got);
+    }
+    return done;
 }
 
 }  // namespace qx

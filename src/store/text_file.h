@@ -36,6 +36,12 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
                         const TabTranslation& tabs);
 
+// Writes n bytes to path in the same safe way. Result 0 or 3.
+int32_t write_file_bytes(const char* path, int32_t no_confirm, const void* bytes, int32_t n);
+// Reads up to size bytes of a regular file: the number read, or -1 when it cannot
+// be opened.
+int32_t read_file_bytes(const char* path, void* buffer, int32_t size);
+
 int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
 int32_t next_tab_stop(int32_t column, int32_t tabstop);
