@@ -13,25 +13,6 @@ using test::texts_of;
 // Deletions driven through the dispatcher, as the keys would run them.
 class DeleteTest : public test::EditorTest {};
 
-TEST_F(DeleteTest, DelCharInsidePastAndAtTheEndOfALine) {
-    open({"abcdef", "", "next"}, 0, 3);
-    command("D");
-    EXPECT_EQ(text()[0], "abcef");
-    EXPECT_EQ(col(), 3);
-    CurrentFile.view.cursorColumn = 10;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcef", "", "next"})) << "past the end nothing happens";
-    CurrentFile.view.cursorColumn = 5;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcef", "next"})) << "an empty next line just disappears";
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcefnext"}));
-    EXPECT_EQ(col(), 5) << "the cursor stands where the texts meet";
-    CurrentFile.view.cursorColumn = 9;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcefnext"})) << "the last line has nothing to join";
-}
-
 TEST_F(DeleteTest, JoinsStopShortOfTheLineLimit) {
     open({std::string(200, 'a'), std::string(181, 'b'), std::string(182, 'c')}, 0, 200);
     command("D");
@@ -50,18 +31,23 @@ TEST_F(DeleteTest, JoinsStopShortOfTheLineLimit) {
     EXPECT_EQ(shown_message(), "ESC-h for Help");
 }
 
-TEST_F(DeleteTest, DelCharShiftsTheRowAndRefillsItsRightEdge) {
+TEST_F(DeleteTest, DelCharShiftsTheRowJoinsTheNextLineAndStopsAtTheEnds) {
     std::string longline;
     for (int i = 0; i < 100; ++i) longline += char('a' + i % 26);
     open({longline, "abcdef", "", "next"});
     keys({CODE_DC});
-    EXPECT_TRUE(shows(2, {longline.substr(1, 80)}, {2, 0}));
+    EXPECT_TRUE(shows(2, {longline.substr(1, 80)}, {2, 0})) << "the row's right edge is refilled";
     keys({CODE_DOWN, CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_DC});
     EXPECT_TRUE(shows(3, {"abcef"}, {3, 3}));
-    keys({CODE_END, CODE_DC});
-    EXPECT_TRUE(shows(4, {"next"}, {3, 5}));
+    place(1, 10);
     keys({CODE_DC});
-    EXPECT_TRUE(shows(3, {"abcefnext", ""}, {3, 5}));
+    EXPECT_EQ(text(), (Lines{longline.substr(1), "abcef", "", "next"})) << "past the end nothing happens";
+    keys({CODE_END, CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcef", "next"}, {3, 5})) << "an empty next line just disappears";
+    keys({CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcefnext", ""}, {3, 5})) << "the cursor stands where the texts meet";
+    keys({CODE_END, CODE_DC});
+    EXPECT_EQ(text(), (Lines{longline.substr(1), "abcefnext"})) << "the last line has nothing to join";
 }
 
 TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
