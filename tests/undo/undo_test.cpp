@@ -16,44 +16,35 @@ TEST_F(UndoTest, SingleChangesAreReversed) {
     struct Case {
         Lines before;
         int line, col;
-        bool typed;   // else a command
+        char how;   // c: a command, t: typed, i: typed with auto-indent
         std::string keys;
         Lines after;
         int undo_line = -1, undo_col = -1;   // -1: not checked
         std::string undo = "u";
         Lines undone = {};   // empty: as before
     } cases[] = {
-        {{"upper", "lower"}, 0, 5, false, "D", {"upperlower"}, 0, 5},   // back at the end of the upper line
-        {{"upper", "lower"}, 1, 0, false, "#", {"upperlower"}},
-        {{"    indent", "x"}, 0, 4, false, "d", {"indent", "x"}},
-        {{"    indent", "x"}, 0, 6, false, "k", {"    in", "x"}},
-        {{"    indent", "x"}, 1, 0, true, "\n", {"    indent", "", "x"}},
-        {{"l1", "l2", "l3"}, 2, 0, false, "l", {"l1", "l2"}, 2},   // the last line comes back as the last line
-        {{"0123456789"}, 0, 2, false, "DDDDD", {"01789"}, 0, 2, "5u"},   // the cursor stays at the run's column
-        {{"0123456789"}, 0, 8, false, "###", {"0123489"}, -1, -1, "u", {"01234589"}},   // Rubouts come back from the left
-        {{"0123456789"}, 0, 8, false, "###", {"0123489"}, 0, 8, "uuu"},   // where the first Rubout was
+        {{"upper", "lower"}, 0, 5, 'c', "D", {"upperlower"}, 0, 5},   // back at the end of the upper line
+        {{"upper", "lower"}, 1, 0, 'c', "#", {"upperlower"}},
+        {{"    indent", "x"}, 0, 4, 'c', "d", {"indent", "x"}},
+        {{"    indent", "x"}, 0, 6, 'c', "k", {"    in", "x"}},
+        {{"    indent", "x"}, 1, 0, 't', "\n", {"    indent", "", "x"}},
+        {{"    upper", "lower"}, 0, 6, 'i', "\n", {"    up", "    per", "lower"}},   // the indentation given goes too
+        {{"l1", "l2", "l3"}, 2, 0, 'c', "l", {"l1", "l2"}, 2},   // the last line comes back as the last line
+        {{"0123456789"}, 0, 2, 'c', "DDDDD", {"01789"}, 0, 2, "5u"},   // the cursor stays at the run's column
+        {{"0123456789"}, 0, 8, 'c', "###", {"0123489"}, -1, -1, "u", {"01234589"}},   // Rubouts come back from the left
+        {{"0123456789"}, 0, 8, 'c', "###", {"0123489"}, 0, 8, "uuu"},   // where the first Rubout was
     };
     for (const Case& c : cases) {
         reset();
+        Options.autoIndent = c.how == 'i';
         open(c.before, c.line, c.col);
-        c.typed ? type(c.keys) : command(c.keys);
+        c.how == 'c' ? command(c.keys) : type(c.keys);
         EXPECT_EQ(text(), c.after) << c.keys;
         command(c.undo);
         EXPECT_EQ(text(), c.undone.empty() ? c.before : c.undone) << c.keys;
         EXPECT_TRUE(c.undo_line < 0 || line() == c.undo_line) << c.keys << " line " << line();
         EXPECT_TRUE(c.undo_col < 0 || col() == c.undo_col) << c.keys << " col " << col();
     }
-}
-
-TEST_F(UndoTest, UndoingASplitRemovesTheAutoIndentation) {
-    Options.autoIndent = 1;
-    open({"upper", "lower"});
-    type("    ");
-    place(0, 6);
-    type("\n");
-    EXPECT_EQ(text(), (Lines{"    up", "    per", "lower"}));
-    command("u");
-    EXPECT_EQ(text(), (Lines{"    upper", "lower"})) << "the indentation auto-indent gave is removed";
 }
 
 TEST_F(UndoTest, OverwrittenCharactersAndTheModeComeBack) {
