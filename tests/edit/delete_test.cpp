@@ -67,13 +67,7 @@ TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
 
 TEST_F(DeleteTest, OverwriteRuboutGivesBackWhatWasTypedOver) {
     open({"abcdef"}, 0, 0);
-    keys({CODE_IC});
-    EXPECT_EQ(row(0).substr(71), "      OVR");
-    keys("XYZ");
-    EXPECT_EQ(row(2), "XYZdef");
-    keys({CODE_BACKSPACE});
-    EXPECT_EQ(col(), 2);
-    keys({CODE_BACKSPACE});
+    press(CODE_IC, "XYZ", CODE_BACKSPACE, CODE_BACKSPACE);
     EXPECT_EQ(text()[0], "Xbcdef") << "the third and then the second character are back";
     EXPECT_TRUE(shows(2, {"Xbcdef"}, {2, 1}));
 }
@@ -81,17 +75,12 @@ TEST_F(DeleteTest, OverwriteRuboutGivesBackWhatWasTypedOver) {
 TEST_F(DeleteTest, DelLeftAndDelRight) {
     open({"    indented", "keep"}, 0, 4);
     keys("\x1b" "d");
-    EXPECT_EQ(text()[0], "indented");
     EXPECT_TRUE(shows(2, {"indented"}, {2, 0}));
     keys({CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_F1 + 9});
-    EXPECT_EQ(text()[0], "ind");
     EXPECT_TRUE(shows(2, {"ind"}, {2, 3}));
     CurrentFile.view.cursorColumn = 0;
-    command("k");
-    EXPECT_EQ(text()[0], "") << "DelRight at column 0 leaves an empty line";
-    command("d");
-    command("k");
-    EXPECT_EQ(text(), (Lines{"", "keep"})) << "an empty line has nothing to delete";
+    command("kdk");
+    EXPECT_EQ(text(), (Lines{"", "keep"})) << "DelRight at column 0 leaves an empty line, which has nothing to delete";
 }
 
 // A line edited down to nothing is still stored back: nothing deleted returns.
@@ -108,15 +97,12 @@ TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     open({"one", "two", "three", "four", "five"}, 1, 2);
     keys("\x1b" "3l");
     EXPECT_EQ(text(), (Lines{"one", "five"}));
-    EXPECT_TRUE(shows(3, {"five", ""}, {3, 2}));
+    EXPECT_TRUE(shows(3, {"five", ""}, {3, 2})) << "the column is kept";
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"two", "three", "four"}));
-    EXPECT_EQ(line(), 1);
-    EXPECT_EQ(col(), 2) << "the column is kept";
 
     keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{"one"}));
-    EXPECT_EQ(line(), 0) << "deleting the last line makes the one above current";
-    EXPECT_TRUE(shows(2, {"one", ""}, {2, 2}));
+    EXPECT_TRUE(shows(2, {"one", ""}, {2, 2})) << "deleting the last line makes the one above current";
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"five"})) << "a new command starts the buffer afresh";
     keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{""})) << "a file always keeps one line";
