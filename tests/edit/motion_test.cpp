@@ -44,6 +44,7 @@ TEST_F(MotionTest, VerticalMotionsAndTheViewTheyLeave) {
         for (char k : c.keys) run(k);
         std::string what = std::to_string(c.lines) + " lines, keys " + c.keys;
         EXPECT_EQ(line_number(), c.number) << what;
+        EXPECT_EQ(view().cursorRow, c.row) << what;   // the view's own record, not only the screen's cursor
         EXPECT_EQ(view().topLine, LineAtIndex(c.top - 1)) << what;
         EXPECT_EQ(view().bottomLine, LineAtIndex(std::min(c.top + 21, c.lines) - 1)) << what;
         Lines shown;
