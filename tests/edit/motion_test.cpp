@@ -41,6 +41,7 @@ TEST_F(MotionTest, VerticalMotionsAndTheViewTheyLeave) {
     for (const Case& c : cases) {
         reset();
         EditorTest::open(numbered(c.lines), c.line, c.col);
+        ASSERT_EQ(view().topLine, LineAtIndex(c.line - std::min(c.line, 21))) << "framed with the start line on its row";
         for (char k : c.keys) run(k);
         std::string what = std::to_string(c.lines) + " lines, keys " + c.keys;
         EXPECT_EQ(line_number(), c.number) << what;
