@@ -33,6 +33,7 @@ TEST_F(UndoTest, SingleChangesAreReversed) {
         {{"0123456789"}, 0, 2, 'c', "DDDDD", {"01789"}, 0, 2, "5u"},   // the cursor stays at the run's column
         {{"0123456789"}, 0, 8, 'c', "###", {"0123489"}, -1, -1, "u", {"01234589"}},   // Rubouts come back from the left
         {{"0123456789"}, 0, 8, 'c', "###", {"0123489"}, 0, 8, "uuu"},   // where the first Rubout was
+        {{"text"}, 0, 4, 't', "123", {"text123"}, 0, 4, "*u"},   // running out of history inside a count
     };
     for (const Case& c : cases) {
         reset();
@@ -44,6 +45,7 @@ TEST_F(UndoTest, SingleChangesAreReversed) {
         EXPECT_EQ(text(), c.undone.empty() ? c.before : c.undone) << c.keys;
         EXPECT_TRUE(c.undo_line < 0 || line() == c.undo_line) << c.keys << " line " << line();
         EXPECT_TRUE(c.undo_col < 0 || col() == c.undo_col) << c.keys << " col " << col();
+        EXPECT_EQ(message(), "") << c.keys << ": undoing reports nothing";
     }
 }
 
