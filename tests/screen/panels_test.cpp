@@ -108,6 +108,7 @@ TEST_F(PanelsTest, InfoAndViewScreen) {
     keys("\x1bv");
     EXPECT_TRUE(shows(13, {"line 12"}, {13, 4}));
     EXPECT_EQ(row(0).substr(0, 8), "test.txt");
+    EXPECT_EQ(shown_message(), "ESC-h for Help") << "the status line is drawn with the message buffer";
 }
 
 }  // namespace
