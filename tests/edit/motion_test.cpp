@@ -41,7 +41,7 @@ TEST_F(MotionTest, VerticalMotionsAndTheViewTheyLeave) {
     for (const Case& c : cases) {
         reset();
         EditorTest::open(numbered(c.lines), c.line, c.col);
-        ASSERT_EQ(view().topLine, LineAtIndex(c.line - std::min(c.line, 21))) << "framed with the start line on its row";
+        ASSERT_EQ(view().topLine, LineAtIndex(c.line - std::min(c.line, 21))) << "the start line framed on its row";
         for (char k : c.keys) run(k);
         std::string what = std::to_string(c.lines) + " lines, keys " + c.keys;
         EXPECT_EQ(line_number(), c.number) << what;
@@ -51,9 +51,10 @@ TEST_F(MotionTest, VerticalMotionsAndTheViewTheyLeave) {
         Lines shown;
         for (int n = c.top; n < c.top + 22; ++n) shown.push_back(n <= c.lines ? "line " + std::to_string(n) : "");
         EXPECT_TRUE(shows(2, shown, {c.row, c.column})) << what;
+        auto n = [](int v) { return std::to_string(v); };
         if (c.keys.ends_with('F') || c.keys.ends_with('B')) {   // paging shows where it went
-            EXPECT_EQ(message(), "ln:" + std::to_string(c.number) + " col:" + std::to_string(c.column + 1) + "  " +
-                                     std::to_string(c.number * 100 / c.lines) + "% (" + std::to_string(c.lines) + " lines)");
+            EXPECT_EQ(message(), "ln:" + n(c.number) + " col:" + n(c.column + 1) + "  " + n(c.number * 100 / c.lines) +
+                                     "% (" + n(c.lines) + " lines)") << what;
         }
     }
 }

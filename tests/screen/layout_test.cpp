@@ -11,10 +11,9 @@ namespace qx {
 namespace {
 
 TEST(StatusLayout, PositionPercentOfLargeFiles) {
-    struct Case {
-        int64_t number, count, percent;
-    } cases[] = {{12, 24, 50}, {1, 3, 33}, {0, 0, 0}, {22000000, 22000000, 100}, {21999999, 22000000, 99},
-                 {INT32_MAX, INT32_MAX, 100}, {1, INT32_MAX, 0}, {INT32_MAX / 2, INT32_MAX, 49}};
+    struct Case { int64_t number, count, percent; } cases[] = {{12, 24, 50}, {1, 3, 33}, {0, 0, 0},
+        {22000000, 22000000, 100}, {21999999, 22000000, 99}, {INT32_MAX, INT32_MAX, 100}, {1, INT32_MAX, 0},
+        {INT32_MAX / 2, INT32_MAX, 49}};
     for (const Case& c : cases)
         EXPECT_EQ(position_percent(c.number, c.count), c.percent) << c.number << " of " << c.count;
 }

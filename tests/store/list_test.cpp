@@ -35,7 +35,8 @@ TEST_F(ListTest, WalksStopAtTheEndsAndReportEndOfList) {
     append("b");
     Line* c = append("c");
     struct Case { Line* from; char way; int32_t limit; Line* to; int32_t steps, status; } cases[] = {
-        {a, '+', 0, a, 0, 99}, {c, '+', 1, c, 0, MSG_END_OF_LIST}, {c, '-', 10, a, 2, MSG_END_OF_LIST}, {a, '+', 2, c, 2, 99}};
+        {a, '+', 0, a, 0, 99}, {c, '+', 1, c, 0, MSG_END_OF_LIST}, {c, '-', 10, a, 2, MSG_END_OF_LIST},
+        {a, '+', 2, c, 2, 99}};
     for (const Case& w : cases) {
         int32_t steps = -1, status = 99;
         EXPECT_EQ(list_walk(list, w.from, w.way, steps, w.limit, status), w.to) << w.way << w.limit;

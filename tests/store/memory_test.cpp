@@ -103,26 +103,19 @@ TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
 }
 
 TEST_F(MemoryTest, ExhaustionWithoutReserveEndsTheEditorWithStatusTwo) {
-    EXPECT_EXIT(
-        {
-            acquire_memory_reserve();
-            refuse(1000000);
-            valloc(MEMORY_RESERVE_SIZE * 2);
-        },
-        ::testing::ExitedWithCode(2), "");
+    auto exhaust = [this](bool reserve) {
+        reserve ? acquire_memory_reserve() : release_memory_reserve();
+        refuse(1000000);
+        valloc(MEMORY_RESERVE_SIZE * 2);
+    };
+    EXPECT_EXIT(exhaust(true), ::testing::ExitedWithCode(2), "");
     // Without the reserve: the exit goes through the installed path, after the last notice.
     StoreHooks hooks = store_hooks();
     hooks.exitEditor = [](int32_t status) {
         if (g_calls == "x") std::_Exit(status + 1);
     };
     install_store_hooks(hooks);
-    EXPECT_EXIT(
-        {
-            release_memory_reserve();
-            refuse(1000000);
-            valloc(MEMORY_RESERVE_SIZE * 2);
-        },
-        ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(exhaust(false), ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ protected:
 
 TEST_F(TextFileTest, FilesReadInTheirFormatAndWriteBackIdentically) {
     Options.inputTranslation = 0;   // the TAB below is kept
-    struct Case { std::string bytes; int32_t format; Lines text; uint32_t chars; bool modified; std::string written; } cases[] = {
+    struct Case { std::string bytes; int32_t format; Lines text; uint32_t chars; bool modified; std::string written; };
+    Case cases[] = {
         {"a\r\nb\r\nc\r\n", 'd', {"a", "b", "c"}, 9, false, "a\r\nb\r\nc\r\n"},
         // A missing final line end is added.
         {"first\n\n  in\tdented\nlast without end", 'u', {"first", "", "  in\tdented", "last without end"}, 36, false,
