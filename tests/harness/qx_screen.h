@@ -96,10 +96,6 @@ class QxScreen {
 
   // False on timeout, or once the program has exited and its output is drained.
   bool wait_for(const std::function<bool()>& pred, milliseconds timeout = milliseconds(10'000));
-  bool wait_for_text(std::string_view needle) { return wait_for([=, this] { return find(needle).has_value(); }); }
-  bool wait_for_message(std::string_view text) {
-    return wait_for([=, this] { return row(0).find(text) != std::string::npos; });
-  }
   // Pumps until nothing has arrived or waited to be read for `quiet`. That
   // cannot prove the program handled all input: use it only to check that
   // something did NOT happen.

@@ -88,8 +88,9 @@ using KeysTest = test::EditorTest;
 // The reader takes keys from the terminal until a sequence is whole, applies the
 // mode and rings the bell for a refused key.
 TEST_F(KeysTest, ReadsWholeSequencesFromTheTerminal) {
-    test::fake_screen().keys = {ESC, ESC, ESC, 'f', ESC, '[', '1', ';', '5', 'D', 1, 'z'};
+    test::fake_screen().keys = {ESC, ESC, ESC, 'f', ESC, ESC, 'g', ESC, '[', '1', ';', '5', 'D', 1, 'z'};
     EXPECT_EQ(ReadKey(), 'f');
+    EXPECT_EQ(ReadKey(), 'g');   // ESC ESC, or ESC ESC ESC, is a single ESC
     EXPECT_EQ(Mode, MODE_COMMAND);
     Mode = MODE_INSERT;
     EXPECT_EQ(ReadKey(), '(');
