@@ -128,19 +128,18 @@ TEST(Keys, AResizeIsNoKey) {
     QX_ASSERT_SCREEN(s, s.message80() == "ln:2 col:2  6% (30 lines)" && s.cursor() == (Pos{3, 1}));
     EXPECT_EQ(s.row(1), std::string(80, '-') + std::string(20, ' '));
     EXPECT_TRUE(s.row_trimmed(23) == "line 22" && !s.find("line 23")) << s.dump();
-    std::vector<std::string> shown;
-    for (int r = 0; r < 24; ++r) shown.push_back(s.row(r).substr(0, 80));
+    auto editor_rows = [&] {
+        std::vector<std::string> rows;
+        for (int r = 0; r < 24; ++r) rows.push_back(s.row(r).substr(0, 80));
+        return rows;
+    };
+    const auto shown = editor_rows();
 
     // Smaller and back: what the small terminal cut off is drawn again.
     s.resize(60, 20);
     s.settle(milliseconds(200));
     s.resize(80, 24);
-    auto whole = [&] {
-        for (int r = 0; r < 24; ++r)
-            if (s.row(r) != shown[r]) return false;
-        return s.cursor() == (Pos{3, 1});
-    };
-    QX_ASSERT_SCREEN(s, whole());
+    QX_ASSERT_SCREEN(s, editor_rows() == shown && s.cursor() == (Pos{3, 1}));
     EXPECT_EQ(s.bell_count(), bells) << "a resize is not a refused key";
     // Nothing was typed and the mode did not change: the next key behaves as usual.
     s.type("x");
