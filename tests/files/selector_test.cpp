@@ -190,36 +190,33 @@ constexpr std::string_view OPEN_TITLE = "Linux QX v3.5g - Select/Type Filename t
 constexpr std::string_view FOOTER = "CurUp/CurDn/CurLeft/CurRight, PgUp/PgDn, ENTER (select entry), ESC-q (Quit)";
 const char* const BROWSE = "\x1b" "eF" "\xff";
 
-TEST_F(SelectorTest, PagesOn80And132Columns) {
+// On 132 columns (the other tests run on 80): the page, its frame and its entries.
+TEST_F(SelectorTest, APageOf132Columns) {
     const std::vector<std::string> order = {".", "..", "d1", "d2", "a.txt", "b.txt", "c.txt"};
     make({"c.txt", "a.txt", "b.txt"}, {"d2", "d1"});
-    for (int32_t cols : {80, 132}) {
-        int32_t rows = cols == 80 ? 24 : 30;
-        reset();
-        resize(rows, cols);
-        grid = selector_layout(SelectorFace::Browser, rows, cols);
-        open({""});
-        press(BROWSE, "\x1bq");
-        const auto& s = shot(0);
-        EXPECT_EQ(s.rows[0].find(OPEN_TITLE), (cols - OPEN_TITLE.size()) / 2);
-        EXPECT_EQ(s.rows[0].substr(cols - 14, 8), "Page 1/1");
-        EXPECT_EQ(s.rows[3], "  Curr Dir: " + workdir);
-        EXPECT_EQ(s.rows[rows - 4], "  Curr File:  .");
-        EXPECT_EQ(s.rows[rows - 2], std::string(cols, '-'));
-        EXPECT_TRUE(s.rows[rows - 1].starts_with(FOOTER));
-        // Directories first, then the files, both in alphabetical order, row by row.
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            Pos p = marker(int(k));
-            EXPECT_EQ((s.rows[p.row] + " ").substr(p.col + 1, order[k].size() + 1), order[k] + " ") << cols << " entry " << k;
-            uint32_t a = s.attrs[p.row][p.col + 1];
-            bool directory = k < 4;
-            EXPECT_EQ((a & TERM_UNDERLINE) != 0, directory) << order[k];
-            EXPECT_EQ(test::fake_screen().fg(a) == TERM_BLUE, directory) << order[k];
-        }
-        EXPECT_TRUE(at(0, 0, "."));
-        EXPECT_EQ(test::fake_screen().fg(s.attrs[5][2]), TERM_RED) << "the marker stands out in red";
-        EXPECT_EQ(s.rows[5 + int(order.size() - 1) / grid.entryColumns + 1], "") << "nothing after the last entry";
+    resize(30, 132);
+    grid = selector_layout(SelectorFace::Browser, 30, 132);
+    open({""});
+    press(BROWSE, "\x1bq");
+    const auto& s = shot(0);
+    EXPECT_EQ(s.rows[0].find(OPEN_TITLE), (132 - OPEN_TITLE.size()) / 2);
+    EXPECT_EQ(s.rows[0].substr(132 - 14, 8), "Page 1/1");
+    EXPECT_EQ(s.rows[3], "  Curr Dir: " + workdir);
+    EXPECT_EQ(s.rows[26], "  Curr File:  .");
+    EXPECT_EQ(s.rows[28], std::string(132, '-'));
+    EXPECT_TRUE(s.rows[29].starts_with(FOOTER));
+    // Directories first, then the files, both in alphabetical order, row by row.
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        Pos p = marker(int(k));
+        EXPECT_EQ((s.rows[p.row] + " ").substr(p.col + 1, order[k].size() + 1), order[k] + " ") << " entry " << k;
+        uint32_t a = s.attrs[p.row][p.col + 1];
+        bool directory = k < 4;
+        EXPECT_EQ((a & TERM_UNDERLINE) != 0, directory) << order[k];
+        EXPECT_EQ(test::fake_screen().fg(a) == TERM_BLUE, directory) << order[k];
     }
+    EXPECT_TRUE(at(0, 0, "."));
+    EXPECT_EQ(test::fake_screen().fg(s.attrs[5][2]), TERM_RED) << "the marker stands out in red";
+    EXPECT_EQ(s.rows[7], "") << "nothing after the last entry";
 }
 
 TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
@@ -235,7 +232,6 @@ TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
     for (std::size_t n = 0; n < std::size(steps); ++n) EXPECT_TRUE(at(n, steps[n].k, steps[n].name));
     EXPECT_EQ(shot(1).rows[5][2], ' ');
     EXPECT_EQ(shown_message(), "No File Selected to Open");
-    EXPECT_EQ(row(1), std::string(80, '-'));
 
     // 40 files and the two directory entries: 42 entries, 28 to a page of 14 rows.
     for (int i = 0; i < 40; ++i) dir.write("f" + std::string(i < 10 ? "0" : "") + std::to_string(i), "");

@@ -102,8 +102,8 @@ TEST_F(KeysTest, ReadsWholeSequencesFromTheTerminal) {
     EXPECT_EQ(Mode, MODE_INSERT);
 }
 
-TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
-    open({std::string(60, '.')});
+TEST_F(KeysTest, RepeatCountIsEchoedRubbedOutAndCancelled) {
+    open({std::string(60, '.'), "def"});
     keys("\x1b" "12");
     EXPECT_TRUE(shows(0, {"%12" + std::string(68, ' ') + "      CMD"}, {0, 3}));
     keys({CODE_BACKSPACE});   // rubs out the last digit only
@@ -116,27 +116,20 @@ TEST_F(KeysTest, RepeatCountIsEchoedAndCanBeRubbedOut) {
     EXPECT_EQ(cursor(), (Pos{2, 15}));
     EXPECT_EQ(row(0).substr(0, 8), "test.txt");
     EXPECT_EQ(mode_shown(), "      INS");
+    // ESC Enter cancels: no command, no new line, back in insert mode; a count goes with it.
+    keys({ESC, ENTER, 'x'});
+    EXPECT_TRUE(shows(2, {std::string(15, '.') + "x" + std::string(45, '.'), "def"}, {2, 16}));
+    keys("\x1b" "4");
+    keys({ENTER});
+    EXPECT_EQ(mode_shown(), "      INS");
+    keys({CODE_RIGHT});
+    EXPECT_EQ(cursor(), (Pos{2, 17}));
     // A ninth digit is refused with the bell; "*" starts afresh.
     keys("\x1b" "123456789");
     EXPECT_EQ(row(0).substr(0, 10), "%12345678 ");
     EXPECT_EQ(bells(), 1);
     keys("*");
     EXPECT_EQ(row(0).substr(0, 3), "%* ");
-    keys({CODE_LEFT});   // as often as it can: to column 0
-    EXPECT_EQ(cursor(), (Pos{2, 0}));
-    EXPECT_EQ(mode_shown(), "      INS");
-}
-
-TEST_F(KeysTest, EscapeEnterCancelsTheCommandAndItsCount) {
-    open({"abc", "def"});
-    keys({CODE_RIGHT, ESC, ENTER, 'x'});   // no command, no new line, back in insert mode
-    EXPECT_TRUE(shows(2, {"axbc", "def"}, {2, 2}));
-    keys("\x1b" "4");   // a typed count goes with it
-    EXPECT_EQ(row(0).substr(0, 3), "%4 ");
-    keys({ENTER});
-    EXPECT_EQ(mode_shown(), "      INS");
-    keys({CODE_RIGHT});
-    EXPECT_EQ(cursor(), (Pos{2, 3}));
 }
 
 TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
