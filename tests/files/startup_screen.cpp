@@ -17,8 +17,7 @@ TEST(Startup, NoArgumentsGivesOneUnnamedFileWithVersionAndHint) {
     QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g" && s.message80() == HINT && s.cursor() == (Pos{2, 0}));
     // The first key redraws the whole status line with the file's name.
     s.type("a");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 12) == "Unnamed File" && s.row(0).substr(71) == "      INS" &&
-                            s.row(0).substr(66, 3) == "(i)" && s.row_trimmed(2) == "a" && s.cursor() == (Pos{2, 1}));
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with("Unnamed File ") && s.row_trimmed(2) == "a" && s.cursor() == (Pos{2, 1}));
 }
 
 TEST(Startup, RefusesScreensTooSmallOrTooWideWithStatusZero) {
