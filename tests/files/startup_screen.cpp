@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -13,29 +14,19 @@ namespace {
 TEST(Startup, NoArgumentsGivesOneUnnamedFileWithVersionAndHint) {
     QxScreen s;
     ASSERT_TRUE(s.start_editing()) << s.dump();
-    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g" && s.row(0).substr(25, 14) == "ESC-h for Help");
-    QX_EXPECT_SCREEN(s, s.cursor() == (Pos{2, 0}));
+    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g" && s.message80() == HINT && s.cursor() == (Pos{2, 0}));
     // The first key redraws the whole status line with the file's name.
     s.type("a");
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 12) == "Unnamed File" && s.row(0).substr(71) == "      INS" &&
-                            s.row(0).substr(66, 3) == "(i)" && s.row_trimmed(2) == "a" && s.cursor() == (Pos{2, 1}));
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with("Unnamed File ") && s.row_trimmed(2) == "a" && s.cursor() == (Pos{2, 1}));
 }
 
 TEST(Startup, RefusesScreensTooSmallOrTooWideWithStatusZero) {
-    struct Case {
-        int cols, rows;
-        const char* text;
-    } cases[] = {
-        {79, 24, "QX requires at least 20 rows and 80 columns"},
-        {80, 19, "QX requires at least 20 rows and 80 columns"},
-        {600, 10, "QX cannot support screen sizes this large"},
-        {512, 30, "QX cannot support screen sizes this large"},
-    };
-    for (const Case& c : cases) {
-        QxScreen s({}, c.cols, c.rows);
+    const std::string small = "QX requires at least 20 rows and 80 columns", large = "QX cannot support screen sizes this large";
+    for (auto [cols, rows, text] : {std::tuple{79, 24, small}, {80, 19, small}, {600, 10, large}, {512, 30, large}}) {
+        QxScreen s({}, cols, rows);
         s.start();
-        ASSERT_TRUE(s.wait_for_text("press any key to exit")) << c.cols << "x" << c.rows << s.dump();
-        EXPECT_TRUE(s.find(c.text)) << s.dump();
+        QX_ASSERT_SCREEN(s, s.find("press any key to exit")) << cols << "x" << rows;
+        EXPECT_TRUE(s.find(text)) << s.dump();
         s.type("x");
         ASSERT_TRUE(s.wait_exit()) << s.dump();
         EXPECT_EQ(s.exit_status(), 0);
@@ -50,10 +41,9 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
     QxScreen s({"notes.txt"});
     s.write_file("notes.txt", "one\r\ntwo\r\n");
     ASSERT_TRUE(s.start_editing()) << s.dump();
-    QX_EXPECT_SCREEN(s, s.message80() == "10 Chars 2 Lines [DOS/Win]");
-    QX_EXPECT_SCREEN(s, s.row(0).substr(66, 14) == "ESC-h for Help");
-    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g") << "the version stands for a single file's name";
-    QX_EXPECT_SCREEN(s, s.row_trimmed(3) == "two");
+    QX_EXPECT_SCREEN(s, s.message80() == "10 Chars 2 Lines [DOS/Win]" && s.row_trimmed(3) == "two");
+    QX_EXPECT_SCREEN(s, s.row(0).substr(0, 14) == "Linux QX v3.5g" && s.row(0).substr(66, 14) == HINT)
+        << "the version stands for a single file's name";
 
     QxScreen n({"missing.txt"});
     ASSERT_TRUE(n.start_editing()) << n.dump();
@@ -72,34 +62,27 @@ TEST(Startup, NamedFilesOpenAndMissingOnesBecomeNewFiles) {
 }
 
 // A name that exists but cannot be read says why and opens nothing, at start-up and
-// from the Edit menu; a FIFO without a writer is not waited on, so the editor quits.
+// from the Edit menu; a FIFO without a writer is not waited on.
 TEST(Startup, NamesThatCannotBeReadAreReportedNotMadeNew) {
-    for (auto [name, message] : {std::pair{"dir", "Could not open: Is a directory"},
-                                 std::pair{"pipe", "Could not open: Not a regular file"}}) {
-        QxScreen s({name});
-        std::filesystem::create_directory(s.path("dir"));
-        ASSERT_EQ(::mkfifo(s.path("pipe").c_str(), 0600), 0);
-        ASSERT_TRUE(s.start_editing()) << name << s.dump();
-        QX_EXPECT_SCREEN(s, s.message80() == message);
-        s.esc("e");
-        QX_ASSERT_SCREEN(s, s.row_trimmed(0).ends_with(" Unnamed File"));
-        s.type("F");
-        QX_ASSERT_SCREEN(s, s.find("Select/Type Filename to Open") && s.cursor() == (Pos{5, 2}));
-        s.type("pipe");
-        s.key(Key::Enter);
-        QX_ASSERT_SCREEN(s, s.message80() == "Could not open: Not a regular file" &&
-                                s.row(0).starts_with("Unnamed File "));
-        s.esc("qq");
-        ASSERT_TRUE(s.wait_exit()) << s.dump();
-        EXPECT_EQ(s.exit_status(), 0);
-    }
+    QxScreen s({"dir"});
+    std::filesystem::create_directory(s.path("dir"));
+    ASSERT_EQ(::mkfifo(s.path("pipe").c_str(), 0600), 0);
+    ASSERT_TRUE(s.start_editing()) << s.dump();
+    QX_EXPECT_SCREEN(s, s.message80() == "Could not open: Is a directory");
+    s.esc("e");
+    s.type("Fpipe");
+    s.key(Key::Enter);
+    QX_ASSERT_SCREEN(s, s.message80() == "Could not open: Not a regular file" && s.row(0).starts_with("Unnamed File "));
+    s.esc("qq");
+    ASSERT_TRUE(s.wait_exit()) << s.dump();
+    EXPECT_EQ(s.exit_status(), 0);
 }
 
 TEST(Startup, ALoneFileThatIsNotTextEndsWithStatusEight) {
     QxScreen s({"data.bin"});
     s.write_file("data.bin", std::string("ab\x01\xff", 4));
     s.start();
-    ASSERT_TRUE(s.wait_for_text("Not a text file (ENTER to continue)")) << s.dump();
+    QX_ASSERT_SCREEN(s, s.find("Not a text file (ENTER to continue)"));
     s.type("x");   // only Enter continues
     s.key(Key::Enter);
     ASSERT_TRUE(s.wait_exit()) << s.dump();
@@ -112,7 +95,7 @@ TEST(Startup, StartLineOption) {
         s.write_file("f.txt", numbered_lines(100));
         EXPECT_TRUE(s.start_editing()) << s.dump();
         s.esc("i");
-        EXPECT_TRUE(s.wait_for_message("ln:")) << s.dump();
+        QX_EXPECT_SCREEN(s, s.message80().starts_with("ln:"));
         return s.message80();
     };
     EXPECT_EQ(info_line({"f.txt", "-l", "250"}), "ln:100 col:1  100% (100 lines)");
@@ -135,10 +118,9 @@ TEST(Startup, TooManyFilesOpensTheFirst256) {
     s.start();
     QX_ASSERT_SCREEN(s, s.find("QX: Too many files - not all will be opened") && s.find("> Any key to continue"));
     s.type(" ");
-    ASSERT_TRUE(s.wait_for_text("256 files opened")) << s.dump();
+    QX_ASSERT_SCREEN(s, s.message80() == "256 files opened");
     // The Edit menu refuses a 257th.
     s.esc("e");
-    ASSERT_TRUE(s.wait_for([&] { return s.row(0).starts_with("File  New  Menu  + : "); })) << s.dump();
     s.type("F");
     QX_ASSERT_SCREEN(s, s.message80() == "Cannot open any more files" && s.row(0).starts_with("f0 "));
 }
@@ -153,23 +135,14 @@ TEST(Startup, HelpOptionShowsTheHelpFirst) {
                             s.find("ESC-h for Help"));
 }
 
-// -b starts in the selector; cancelling it ends the editor, choosing a file edits it.
+// -b starts in the selector; cancelling it ends the editor.
 TEST(Startup, BrowseOptionStartsInTheSelector) {
-    for (bool cancel : {true, false}) {
-        QxScreen s({"-b", "ignored.txt"});
-        s.write_file("a.txt", "from a\n");
-        s.start();
-        QX_ASSERT_SCREEN(s, s.find("Select/Type Filename To Edit") && s.cursor() == (Pos{5, 2}));
-        if (cancel) {
-            s.esc("q");
-            ASSERT_TRUE(s.wait_exit()) << s.dump();
-            EXPECT_EQ(s.exit_status(), 0);
-            continue;
-        }
-        s.key(Key::Down);   // . .. / a.txt
-        s.key(Key::Enter);
-        QX_ASSERT_SCREEN(s, s.row(0).starts_with("a.txt ") && s.row_trimmed(2) == "from a" && s.cursor() == (Pos{2, 0}));
-    }
+    QxScreen s({"-b", "ignored.txt"});
+    s.start();
+    QX_ASSERT_SCREEN(s, s.find("Select/Type Filename To Edit") && s.cursor() == (Pos{5, 2}));
+    s.esc("q");
+    ASSERT_TRUE(s.wait_exit()) << s.dump();
+    EXPECT_EQ(s.exit_status(), 0);
 }
 
 }  // namespace

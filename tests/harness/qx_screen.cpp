@@ -11,11 +11,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -414,12 +414,7 @@ std::string QxScreen::dump() const {
   std::ostringstream os;
   os << "screen " << cols_ << "x" << rows_ << ", cursor at row " << cur.row << ", col " << cur.col << ":\n";
   for (int r = 0; r < rows_; ++r) {
-    std::string line = row(r);
-    for (char& ch : line)  // keep the failure message plain ASCII
-      if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7f) ch = '?';
-    char num[16];
-    std::snprintf(num, sizeof num, "%3d", r);
-    os << num << (r == cur.row ? ">|" : " |") << line << "|\n";
+    os << std::setw(3) << r << (r == cur.row ? ">|" : " |") << row(r) << "|\n";
     if (r == cur.row) os << std::string(5 + static_cast<std::size_t>(std::max(cur.col, 0)), ' ') << "^\n";
   }
   if (!reaped_)

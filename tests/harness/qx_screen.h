@@ -52,11 +52,10 @@ inline const std::string HINT = "ESC-h for Help";
 // Lines "line 1" .. "line n", each ending in LF.
 std::string numbered_lines(int n);
 
-// The editor on one pseudo-terminal, in a private HOME and working directory
-// (removed with it). The child sees TERM=xterm-256color, ESCDELAY=25,
-// LANG=LC_ALL=C and HOME; only PATH, TERMINFO*, TMPDIR and sanitizer options
-// come from the caller. Output is read only while waiting, so wait for the
-// screen to show what you expect before reading it.
+// The editor on one pseudo-terminal as an xterm-256color with ESCDELAY=25 and LANG=C,
+// in a private HOME and working directory (removed with it); only PATH, TERMINFO*,
+// TMPDIR and sanitizer options come from the caller. Output is read only while
+// waiting: wait for the screen to show what you expect before reading it.
 class QxScreen {
  public:
   explicit QxScreen(std::vector<std::string> args = {}, int cols = 80, int rows = 24);
@@ -84,8 +83,7 @@ class QxScreen {
   // The program gets SIGWINCH.
   void resize(int cols, int rows);
 
-  // One byte per cell, blanks for empty cells; line-drawing characters read
-  // as '-', '|' or '+'.
+  // One byte per cell; line-drawing characters read as '-', '|' or '+'.
   std::string row(int r) const;
   std::string row_trimmed(int r) const;
   Pos cursor() const;
@@ -98,10 +96,6 @@ class QxScreen {
 
   // False on timeout, or once the program has exited and its output is drained.
   bool wait_for(const std::function<bool()>& pred, milliseconds timeout = milliseconds(10'000));
-  bool wait_for_text(std::string_view needle) { return wait_for([=, this] { return find(needle).has_value(); }); }
-  bool wait_for_message(std::string_view text) {
-    return wait_for([=, this] { return row(0).find(text) != std::string::npos; });
-  }
   // Pumps until nothing has arrived or waited to be read for `quiet`. That
   // cannot prove the program handled all input: use it only to check that
   // something did NOT happen.

@@ -11,13 +11,12 @@ namespace {
 const char* HELP_FIRST = "F1=Again           F2=Block  F3=Column   F4=Jump         F5=Find     F6=Replace";
 const char* HELP_20 = "ESC-q=Quit         ESC-r=Replace         ESC-s=Status    ESC-t=Tags";
 const char* HELP_19 = "ESC-m=Macro        ESC-n=NextFile        ESC-o=Option    ESC-p=Paste";
-const char* HELP_25 = "ESC-\\=TopOfFile    ESC-~=EndOfFile       ESC->=EndofLine ESC-<=StartOfLine";
 const char* HELP_29 = "ESC-H=Home         ESC-M=Middle          ESC-L=Last      ESC-U=Update";
 
 using PanelsTest = test::EditorTest;
 using Pos = test::ScreenPos;
 
-TEST_F(PanelsTest, HelpTakesTwoPagesOn24RowsAndOneOn35) {
+TEST_F(PanelsTest, HelpTakesTwoPagesOn24RowsAndOneOn35Or43) {
     open({"text"});
     keys("\x1bhx");   // only Enter turns the page
     EXPECT_EQ(bells(), 1);
@@ -30,12 +29,10 @@ TEST_F(PanelsTest, HelpTakesTwoPagesOn24RowsAndOneOn35) {
     EXPECT_NE(first[0].find("Linux QX v3.5g - QX Help Panel"), std::string::npos);
     const auto& second = waits()[1].rows;
     EXPECT_EQ(second[2], HELP_20);
-    EXPECT_EQ(second[7], HELP_25);
     EXPECT_EQ(second[11], HELP_29);
     EXPECT_EQ(second[23], "ENTER (return to editing)");
     EXPECT_EQ(waits()[1].cursor, (Pos{0, 0}));
-    EXPECT_EQ(row(2), "text");
-    EXPECT_TRUE(shows(1, {std::string(80, '-')}, {2, 0}));
+    EXPECT_TRUE(shows(1, {std::string(80, '-'), "text"}, {2, 0}));
 
     reset();
     resize(35, 80);
@@ -44,9 +41,9 @@ TEST_F(PanelsTest, HelpTakesTwoPagesOn24RowsAndOneOn35) {
     ASSERT_EQ(waits().size(), 1u);
     EXPECT_EQ(waits()[0].rows[31], HELP_29);
     EXPECT_EQ(waits()[0].rows[34], "ENTER (return to editing)");
-}
 
-TEST_F(PanelsTest, HelpOn132ColumnsIsCentred) {
+    // On 132 columns the panel is centred.
+    reset();
     resize(43, 132);
     open({""});
     keys("\x1bh");
@@ -56,7 +53,7 @@ TEST_F(PanelsTest, HelpOn132ColumnsIsCentred) {
     EXPECT_EQ(waits()[0].rows[0].find(title), (132 - title.size()) / 2);
 }
 
-TEST_F(PanelsTest, StatusShowsSizesFormatAndMemory) {
+TEST_F(PanelsTest, StatusShowsSizesFormatAndMemoryOfANamedAndANewFile) {
     open({"ab", "c"}, 0, 0, "dos.txt", 'd');
     keys("\x1bs");
     ASSERT_EQ(waits().size(), 1u);
@@ -73,20 +70,16 @@ TEST_F(PanelsTest, StatusShowsSizesFormatAndMemory) {
     EXPECT_EQ(shown[15], "Files Open:      1");
     EXPECT_EQ(shown[17], "Macros Defined:  0");
     EXPECT_EQ(shown[23], "ENTER (return to editing)");
-    EXPECT_EQ(row(2), "ab");
-}
 
-TEST_F(PanelsTest, StatusOfANewFile) {
+    reset();
     open_files({});
     keys("\x1bs");
     ASSERT_EQ(waits().size(), 1u);
     EXPECT_EQ(waits()[0].rows[3], "Curr Filename:   Unnamed File");
     EXPECT_EQ(waits()[0].rows[4], "Size:            1 Chars, 1 Lines");
-    EXPECT_EQ(waits()[0].rows[13], "Memory In Use:   17 Bytes") << "one empty line: 0 + 1 + 16";
 }
 
-// The editing screen is rebuilt under the still open Edit menu when the selector
-// is cancelled; the menu then closes and the status line comes back.
+// The screen is rebuilt under the still open Edit menu when the selector is cancelled.
 TEST_F(PanelsTest, TheScreenComesBackAfterTheSelectorUnderAMenu) {
     open({"some text"}, 0, 0, "f.txt");
     keys("\x1b" "ef" "\xff" "\x1bq");
@@ -115,6 +108,7 @@ TEST_F(PanelsTest, InfoAndViewScreen) {
     keys("\x1bv");
     EXPECT_TRUE(shows(13, {"line 12"}, {13, 4}));
     EXPECT_EQ(row(0).substr(0, 8), "test.txt");
+    EXPECT_EQ(shown_message(), "ESC-h for Help") << "the status line is drawn with the message buffer";
 }
 
 }  // namespace

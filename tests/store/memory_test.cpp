@@ -18,11 +18,7 @@ SystemAllocator g_real;
 
 void* refusing_allocate(std::size_t alignment, std::size_t size) {
     ++g_requests;
-    if (g_refusals > 0) {
-        --g_refusals;
-        return nullptr;
-    }
-    return g_real.allocate_aligned(alignment, size);
+    return g_refusals-- > 0 ? nullptr : g_real.allocate_aligned(alignment, size);
 }
 
 // The store's calls up to the editor, in order: w warning, r release, x exhausted.
@@ -121,32 +117,19 @@ TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
 }
 
 TEST_F(MemoryTest, ExhaustionWithoutReserveEndsTheEditorWithStatusTwo) {
-    EXPECT_EXIT(
-        {
-            acquire_memory_reserve();
-            refuse(1000000);
-            valloc(MEMORY_RESERVE_SIZE * 2);
-        },
-        ::testing::ExitedWithCode(2), "");
-    EXPECT_EXIT(
-        {
-            release_memory_reserve();
-            refuse(1000000);
-            valloc(MEMORY_RESERVE_SIZE * 2);
-        },
-        ::testing::ExitedWithCode(2), "");
-    // The exit goes through the installed path, after the last notice.
+    auto exhaust = [this](bool reserve) {
+        reserve ? acquire_memory_reserve() : release_memory_reserve();
+        refuse(1000000);
+        valloc(MEMORY_RESERVE_SIZE * 2);
+    };
+    EXPECT_EXIT(exhaust(true), ::testing::ExitedWithCode(2), "");
+    // Without the reserve: the exit goes through the installed path, after the last notice.
     StoreHooks hooks = store_hooks();
     hooks.exitEditor = [](int32_t status) {
         if (g_calls == "x") std::_Exit(status + 1);
     };
     install_store_hooks(hooks);
-    EXPECT_EXIT(
-        {
-            refuse(1000000);
-            valloc(MEMORY_RESERVE_SIZE * 2);
-        },
-        ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(exhaust(false), ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace
