@@ -16,6 +16,7 @@
 #include "edit/undo_actions.h"
 #include "edit/words.h"
 #include "files/block_menu.h"
+#include "files/column_menu.h"
 #include "files/macro_menu.h"
 #include "files/open_files.h"
 #include "files/quit.h"
@@ -44,6 +45,7 @@ constexpr CommandHandler handler_of(char letter) {
     case 'O': return set_overwrite;
     case 'a': return again_command;
     case 'b': return block_command;
+    case 'c': return column_command;
     case 'd': return del_left;
     case 'e': return edit_menu;
     case 'g': return go_to_file;

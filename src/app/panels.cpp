@@ -135,7 +135,7 @@ int64_t memory_in_use() {
         text_count(f->text, true, chars, lines, checksum);
         total += chars;
     }
-    for (const FileText* buffer : {&LineBlockBuffer, &SingleLineBuffer}) {
+    for (const FileText* buffer : {&LineBlockBuffer, &SingleLineBuffer, &ColumnBuffer}) {
         text_count(*buffer, true, chars, lines, checksum);
         total += chars;
     }

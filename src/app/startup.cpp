@@ -14,6 +14,7 @@
 #include "edit/find.h"
 #include "edit/typing.h"
 #include "files/block_menu.h"
+#include "files/column_menu.h"
 #include "files/open_files.h"
 #include "files/session.h"
 #include "input/keys.h"
@@ -158,6 +159,7 @@ void reset_editor() {
     release_column_buffer();
     ColumnBuffer = FileText{};
     column_buffer_init();
+    reset_column_menu();
     reset_undo();
     list_free_all(Macros);
     release_memory_reserve();   // start-up takes it again

@@ -34,20 +34,11 @@ bool one_of(std::string_view letters, int key) {
     return key > 0 && key < 128 && letters.find(static_cast<char>(key)) != std::string_view::npos;
 }
 
-void draw_mark(int32_t column, int32_t row) {
-    MoveTo(column, row);
-    PutCharMarked('>');
-}
-
-// Shows again what the line has under a mark (a blank past its end).
-void remove_mark(const Line* line, int32_t column, int32_t row) {
-    MoveTo(column, row);
-    PutChar(DisplayByte(column < line->length ? line->text()[column] : ' '));
-}
+void draw_mark(int32_t column, int32_t row) { mark_at(column, row, '>'); }
 
 void remove_mark_if_shown(const Line* line, int32_t column) {
     int32_t row;
-    if (FindLineRow(line, row)) remove_mark(line, column, row);
+    if (FindLineRow(line, row)) unmark_at(line, column, row);
 }
 
 // Orders the two ends of a selection and counts its lines, walking both ways from
@@ -117,6 +108,37 @@ void show_count(int32_t count, std::string_view what, std::string_view more = {}
 
 }  // namespace
 
+void mark_at(int32_t column, int32_t row, char mark) {
+    MoveTo(column, row);
+    PutCharMarked(mark);
+}
+
+void unmark_at(const Line* line, int32_t column, int32_t row) {
+    MoveTo(column, row);
+    PutChar(DisplayByte(column < line->length ? line->text()[column] : ' '));
+}
+
+int32_t find_block_lines(const Line* a, const Line* b, BlockSelection& block) {
+    if (!a || !b) return -1;
+    Line* first = nullptr;
+    int32_t count = 0, index = 0;
+    for (Line* line = first_line(lines()); line; line = next_line(line), ++index) {
+        bool end = line == a || line == b;
+        if (!first) {
+            if (!end) continue;
+            first = line;
+        }
+        ++count;
+        if (end && (line != first || a == b)) {
+            block.first = first;
+            block.last = line;
+            block.count = count;
+            return index - (count - 1);
+        }
+    }
+    return -1;
+}
+
 bool select_block(int32_t mark_column, std::string_view choices, BlockSelection& block) {
     Line* start = CurrentFile.currentLine;
     draw_mark(mark_column, view().cursorRow);
@@ -128,7 +150,7 @@ bool select_block(int32_t mark_column, std::string_view choices, BlockSelection&
         int key = ReadKey();
         // The key as read: a typed F or B pages like the keys that give those letters.
         if (one_of(SELECTION_MOTIONS, key)) {
-            if (CurrentFile.currentLine != start) remove_mark(CurrentFile.currentLine, mark_column, view().cursorRow);
+            if (CurrentFile.currentLine != start) unmark_at(CurrentFile.currentLine, mark_column, view().cursorRow);
             if (CommandHandler handler = HandlerForLetter ? HandlerForLetter(key) : nullptr) handler();
             draw_mark(mark_column, view().cursorRow);
             int32_t row;
@@ -139,7 +161,7 @@ bool select_block(int32_t mark_column, std::string_view choices, BlockSelection&
         if (one_of(choices, choice)) break;
         if (key == ENTER) {
             remove_mark_if_shown(start, mark_column);
-            if (CurrentFile.currentLine != start) remove_mark(CurrentFile.currentLine, mark_column, view().cursorRow);
+            if (CurrentFile.currentLine != start) unmark_at(CurrentFile.currentLine, mark_column, view().cursorRow);
             PlaceCursor();
             return false;
         }
@@ -147,7 +169,7 @@ bool select_block(int32_t mark_column, std::string_view choices, BlockSelection&
     }
     Line* end = CurrentFile.currentLine;
     remove_mark_if_shown(start, mark_column);
-    if (end != start) remove_mark(end, mark_column, view().cursorRow);
+    if (end != start) unmark_at(end, mark_column, view().cursorRow);
     order_block(start, end, block);
     block.action = choice;
     block.actionIndex = static_cast<int32_t>(choices.find(static_cast<char>(choice)));

@@ -31,6 +31,15 @@ extern int32_t BlockAction;
 // column mark_column.
 bool select_block(int32_t mark_column, std::string_view choices, BlockSelection& block);
 
+// A selection mark at a text column of a screen row, and what the line has there
+// shown again in its place (a blank past its end).
+void mark_at(int32_t column, int32_t row, char mark);
+void unmark_at(const Line* line, int32_t column, int32_t row);
+// Looks for two remembered lines in the current file without following either:
+// they may be gone. Fills the block's first and last line and count, and returns
+// the index of its first line, or -1 when one of them is not there.
+int32_t find_block_lines(const Line* a, const Line* b, BlockSelection& block);
+
 void block_copy(const BlockSelection& block);   // Copy, Append
 void block_kill(const BlockSelection& block);   // Kill, Delete
 // Pastes copies of the line block buffer's lines at the current line.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "edit/column_area.h"
 #include "edit/delete.h"
 #include "edit/line_block.h"
 #include "edit/motion.h"
@@ -247,9 +248,34 @@ void undo_macro(UndoItem* item) {
     finish_step(item, false);
 }
 
+// Each pasted piece comes out of its line again; a line that got no piece has an
+// empty one, or too little text at the column for the deletion to find.
+void undo_col_paste(UndoItem* item) {
+    go_to_item(item, item->column);
+    const auto& saved = *static_cast<const LineList*>(item->data);
+    int32_t row = view().cursorRow, widest = 0;
+    Line* line = CurrentFile.currentLine;
+    for (const Line* piece = first_line(saved); piece && line; piece = next_line(piece), ++row) {
+        widest = std::max(widest, piece->length);
+        if (piece->length > 0) delete_range(line, item->column, item->column + piece->length - 1, row);
+        line = next_line(line);
+    }
+    show_area_size(widest, static_cast<int32_t>(saved.count), " deleted");
+    PlaceCursor();
+    finish_step(item, false);
+}
+
+// The removed area goes back by the Paste rule, whatever column action ran last.
+void undo_col_delete(UndoItem* item) {
+    go_to_item(item, item->column);
+    Line* line = CurrentFile.currentLine;
+    ColumnArea area{line, line, 1, item->column, item->column, 'P', static_cast<int32_t>(COLUMN_CHOICES.find('P')), 0};
+    column_paste(*static_cast<const LineList*>(item->data), area);
+    finish_step(item, false);
+}
+
 using UndoAction = void (*)(UndoItem*);
 
-// The actions of kinds whose changes come with later commands are added with them.
 constexpr UndoAction action_for(int32_t kind) {
     switch (kind) {
     case UNDO_DEL_CHAR: return undo_del_char;
@@ -262,6 +288,8 @@ constexpr UndoAction action_for(int32_t kind) {
     case UNDO_TYPE_CHAR: return undo_type_char;
     case UNDO_WRAP_PARA: return undo_wrap_para;
     case UNDO_MACRO: return undo_macro;
+    case UNDO_COL_PASTE: return undo_col_paste;
+    case UNDO_COL_DELETE: return undo_col_delete;
     default: return nullptr;
     }
 }

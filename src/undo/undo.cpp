@@ -1,5 +1,6 @@
 #include "undo/undo.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "state/command_state.h"
@@ -28,13 +29,22 @@ UndoItem* newest() {
     return g_current->items.count ? static_cast<UndoItem*>(g_current->items.first) : nullptr;
 }
 
-LineList* new_line_list() {
+// A new item whose data is a list of lines, for the caller to fill.
+UndoItem* new_list_item(int32_t command, int32_t line, int32_t column, int32_t kind) {
+    UndoItem* item = new_undo_item(command, line, column, kind);
     auto* list = valloc_record<LineList>();
     list_init(*list);
-    return list;
+    item->data = list;
+    return item;
 }
 
-void append_copy(LineList& list, const Line* line) { list_append(list, new_line(line->text(), line->length)); }
+LineList& saved_lines(UndoItem* item) { return *static_cast<LineList*>(item->data); }
+
+// Copies of lines from first, through last or for n lines, whichever ends first.
+void append_copies(LineList& list, const Line* first, const Line* last, uint32_t n = UINT32_MAX) {
+    for (const Line* l = first; l && n > 0; l = l == last ? nullptr : next_line(l), --n)
+        list_append(list, new_line(l->text(), l->length));
+}
 
 void free_line_list(LineList* list) {
     list_free_all(*list);
@@ -269,22 +279,29 @@ const char* push_undo_replace(const char* found, int32_t found_length, const cha
 }
 
 void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_end, int32_t line, int32_t column) {
-    UndoItem* item = new_undo_item(command, line, column, UNDO_CUT_LINES);
+    UndoItem* item = new_list_item(command, line, column, UNDO_CUT_LINES);
     item->lastLine = at_end ? 1 : 0;
-    LineList* saved = new_line_list();
-    if (take) list_append_all(*saved, lines);
-    else
-        for (const Line* l = first_line(lines); l; l = next_line(l)) append_copy(*saved, l);
-    item->data = saved;
+    if (take) list_append_all(saved_lines(item), lines);
+    else append_copies(saved_lines(item), first_line(lines), nullptr);
     push_single(item);
 }
 
 void push_undo_wrap_para(const Line* first, const Line* last, int32_t line, int32_t column) {
-    UndoItem* item = new_undo_item(WRAP_PARA_COMMAND, line, column, UNDO_WRAP_PARA);
-    LineList* saved = new_line_list();
-    for (const Line* l = first; l; l = l == last ? nullptr : next_line(l)) append_copy(*saved, l);
-    item->data = saved;
+    UndoItem* item = new_list_item(WRAP_PARA_COMMAND, line, column, UNDO_WRAP_PARA);
+    append_copies(saved_lines(item), first, last);
     item->count = 0;
+    push_single(item);
+}
+
+void push_undo_col_paste(int32_t command, const LineList& pieces, int32_t count, int32_t line, int32_t column) {
+    UndoItem* item = new_list_item(command, line, column, UNDO_COL_PASTE);
+    append_copies(saved_lines(item), first_line(pieces), nullptr, static_cast<uint32_t>(count));
+    push_single(item);
+}
+
+void push_undo_col_delete(int32_t command, LineList& pieces, int32_t line, int32_t column) {
+    UndoItem* item = new_list_item(command, line, column, UNDO_COL_DELETE);
+    list_append_all(saved_lines(item), pieces);
     push_single(item);
 }
 

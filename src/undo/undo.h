@@ -99,5 +99,10 @@ void push_undo_cut_lines(int32_t command, LineList& lines, bool take, bool at_en
 // with update_undo_wrap_para, which returns what went wrong for the caller to show, or null.
 void push_undo_wrap_para(const Line* first, const Line* last, int32_t line, int32_t column);
 const char* update_undo_wrap_para(int32_t count);
+// Copies of the first `count` pieces of a column paste: those that went in.
+void push_undo_col_paste(int32_t command, const LineList& pieces, int32_t count, int32_t line, int32_t column);
+// The pieces of a column area about to be deleted (copied as the column Copy
+// does); they move into the item and `pieces` is left empty.
+void push_undo_col_delete(int32_t command, LineList& pieces, int32_t line, int32_t column);
 
 }  // namespace qx

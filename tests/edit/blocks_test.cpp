@@ -142,7 +142,8 @@ TEST_F(BlockTest, XchngTwiceAndTheStatusPanelFigures) {
     ASSERT_EQ(waits().size(), 1u);
     EXPECT_EQ(waits()[0].rows[7], "Block Line Buf:  5 Chars, 1 Lines");
     EXPECT_EQ(waits()[0].rows[8], "Single Line Buf: 3 Chars, 1 Lines");
-    EXPECT_EQ(waits()[0].rows[13], "Memory In Use:   59 Bytes") << "19 + 21 + 19, and no undo item";
+    EXPECT_EQ(waits()[0].rows[9], "Column Buf:      6 Chars, 2 Lines");
+    EXPECT_EQ(waits()[0].rows[13], "Memory In Use:   97 Bytes") << "19 + 21 + 19 + 38, and no undo item";
 }
 
 // Reading and writing lines through the file reader and writer, in a private directory.
