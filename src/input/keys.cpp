@@ -126,9 +126,17 @@ KeyCode ReadRawKey() {
         KeyCode key = read_terminal();
         Macro* macro = MacroState.current;
         if (macro && macro->keyCount < MACRO_KEY_LIMIT) macro->keys[macro->keyCount++] = key;
+        else ++MacroState.dropped;
         return key;
     }
     case MACRO_PLAYING: {
+        // ESC typed meanwhile ends the playback: a macro that plays itself would
+        // otherwise never give the keyboard back.
+        if (EscapeTypedAhead()) {
+            end_macro_playback();
+            ShowMessage("Macro stopped");
+            return read_terminal();
+        }
         Macro* macro = MacroState.current;
         int32_t count = macro ? std::min(macro->keyCount, MACRO_KEY_SLOTS) : 0;
         if (MacroState.playbackIndex < count) return macro->keys[MacroState.playbackIndex++];
@@ -319,6 +327,8 @@ int ReadPanelKey() {
     }
     return DecodeKey(raw);
 }
+
+void DeferEscapeLook() { g_lastLook = std::chrono::steady_clock::now(); }
 
 bool EscapeTypedAhead() {
     if (!ScreenStarted()) return false;

@@ -44,6 +44,9 @@ int ReadPanelKey();
 // While a counted command repeats: looks at the terminal, at most every 100 ms and
 // without waiting. True when an ESC was typed; other keys are kept, in order.
 bool EscapeTypedAhead();
+// The next look is 100 ms away: keys typed just before a macro's playback started
+// are its own, not a wish to stop it.
+void DeferEscapeLook();
 
 // The pending mouse event and where it happened, on the editor's own screen: a
 // report outside it is ignored. A button's release after its press is no event

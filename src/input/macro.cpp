@@ -115,6 +115,7 @@ void create_macro() {
     copy_text(macro->name, MACRO_NAME_SIZE, name);
     MacroState.current = macro;
     MacroState.state = MACRO_RECORDING;
+    MacroState.dropped = 0;
     RowText message("Defining macro: ");
     ShowMessage(message += macro->name);
 }
@@ -127,8 +128,10 @@ void stop_macro() {
     Macro* macro = MacroState.current;
     MacroState.state = MACRO_IDLE;
     MacroState.current = nullptr;
-    if (macro->keyCount > MACRO_MENU_KEYS) {
-        macro->keyCount -= MACRO_MENU_KEYS;
+    // The keys that stopped it are not part of it, unless a full recording dropped them.
+    int32_t menu_keys = std::max(MACRO_MENU_KEYS - MacroState.dropped, 0);
+    if (macro->keyCount > menu_keys) {
+        macro->keyCount -= menu_keys;
         RowText message("Macro defined: ");
         ShowMessage(message += macro->name);
     } else {
@@ -152,10 +155,15 @@ void execute_macro() {
     }
     Macro* macro = CurrentCommandKey == 'a' ? MacroState.lastExecuted : nullptr;
     if (!macro && !(macro = AskForMacro())) return;
+    // Started from a playback, it takes that playback's place: groups never nest,
+    // and the look for ESC keeps its pace.
+    bool from_playback = MacroPlaying();
+    if (from_playback) end_macro_playback();
     MacroState.current = MacroState.lastExecuted = macro;
     MacroState.playbackIndex = 0;
     UpdateStatus(true, 0, TypingMode);
     MacroState.state = MACRO_PLAYING;
+    if (!from_playback) DeferEscapeLook();
     // The count repeats the playback, not this command.
     MacroState.repetitions = std::max(RepeatCount - 1, 0);
     if (RepeatCount > 0) Iteration = RepeatCount;

@@ -11,7 +11,7 @@ bool StopRepeating = false;
 bool RepeatingCommand = false;
 CommandMemory AgainCommand{0, 1, 'I'};
 CommandMemory PreviousCommand{0, 1, 'I'};
-MacroStateRecord MacroState{MACRO_IDLE, nullptr, 0, 0, nullptr};
+MacroStateRecord MacroState{MACRO_IDLE, nullptr, 0, 0, 0, nullptr};
 CommandHandler (*HandlerForLetter)(int) = nullptr;
 
 void reset_command_state() {
@@ -20,7 +20,7 @@ void reset_command_state() {
     CurrentCommandKey = 0;
     StopRepeating = RepeatingCommand = false;
     AgainCommand = PreviousCommand = {0, 1, 'I'};
-    MacroState = MacroStateRecord{MACRO_IDLE, nullptr, 0, 0, nullptr};
+    MacroState = MacroStateRecord{MACRO_IDLE, nullptr, 0, 0, 0, nullptr};
 }
 
 }  // namespace qx

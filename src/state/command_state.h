@@ -58,6 +58,7 @@ struct MacroStateRecord {
     Macro* current;
     int32_t playbackIndex;
     int32_t repetitions;   // further playbacks after this one
+    int32_t dropped;       // keys a full recording could not take
     Macro* lastExecuted;
 };
 extern MacroStateRecord MacroState;

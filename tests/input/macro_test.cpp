@@ -76,6 +76,19 @@ TEST_F(MacroTest, ACountedPlaybackIsUndoneInOneStepAndAgainReplaysIt) {
     EXPECT_EQ(text(), (Lines{"abx"}));
 }
 
+// A macro that plays itself gives the keyboard back at ESC; a full recording keeps
+// its 511 keys, as the stopping keys were never recorded.
+TEST_F(MacroTest, ESCStopsAMacroThatPlaysItselfAndAFullRecordingKeepsItsKeys) {
+    record("me", "\x1bxme\n");   // refused while recording, kept for the playback
+    keys("\x1bxme\n\x1b\xffz");
+    ASSERT_FALSE(waits().empty());
+    EXPECT_NE(waits()[0].rows[0].find("Macro stopped"), std::string::npos);
+    EXPECT_EQ(text(), (Lines{"me", "zx"}));
+    EXPECT_EQ(row(0).substr(66, 4), "(i) ") << "no playback or recording left";
+    record("full", std::string(520, '\n'));
+    EXPECT_EQ(FindMacro("full")->keyCount, MACRO_KEY_LIMIT);
+}
+
 TEST_F(MacroTest, MacroFilesAreWrittenByteExactAndReadBack) {
     record("mac", "ab");
     keys("\x1bmWmac\nmac.qxm\n");
