@@ -234,6 +234,15 @@ void Dispatch(int key) {
 }
 
 void MainLoopStep() {
+    // ESC typed while a macro plays ends the playback between two of its commands:
+    // a macro that plays itself would otherwise never give the keyboard back.
+    if (MacroPlaying() && EscapeTypedAhead()) {
+        end_macro_playback();
+        g_countLength = 0;
+        Mode = TypingMode;
+        ShowMessage("Macro stopped");
+        return;
+    }
     int key = ReadKey();
     ClearMessage();
     PendingMessage = 0;

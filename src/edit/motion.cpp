@@ -44,7 +44,7 @@ void keep_line_number(int32_t number, bool exact) {
     else CurrentFile.currentLineNumber = number;
 }
 
-void page_down_step(bool exact = true) {
+void page_down_step(bool exact) {
     int32_t row, steps;
     Line* last = last_line(lines());
     if (FindLineRow(last, row)) {
@@ -202,7 +202,7 @@ void screen_last() {
 void page_down() {
     line_commit();
     view().lastMotion = MOTION_DOWN;
-    page_down_step();
+    page_down_step(true);
 }
 
 void page_up() {
@@ -251,7 +251,7 @@ void ext_motion() {
         view().cursorColumn = CurrentFile.currentLine->length;
         PlaceCursor();
         break;
-    case MOTION_DOWN: page_down_step(); break;
+    case MOTION_DOWN: page_down_step(true); break;
     case MOTION_UP: page_up_step(); break;
     }
 }

@@ -130,13 +130,6 @@ KeyCode ReadRawKey() {
         return key;
     }
     case MACRO_PLAYING: {
-        // ESC typed meanwhile ends the playback: a macro that plays itself would
-        // otherwise never give the keyboard back.
-        if (EscapeTypedAhead()) {
-            end_macro_playback();
-            ShowMessage("Macro stopped");
-            return read_terminal();
-        }
         Macro* macro = MacroState.current;
         int32_t count = macro ? std::min(macro->keyCount, MACRO_KEY_SLOTS) : 0;
         if (MacroState.playbackIndex < count) return macro->keys[MacroState.playbackIndex++];

@@ -41,7 +41,7 @@ void WaitForEnter();
 // The key a panel or menu waits for. While a counted command repeats, an ESC typed
 // at the terminal ends the repetition (StopRepeating) and answers as Enter.
 int ReadPanelKey();
-// While a counted command repeats: looks at the terminal, at most every 100 ms and
+// While a counted command repeats or a macro plays: looks at the terminal, at most every 100 ms and
 // without waiting. True when an ESC was typed; other keys are kept, in order.
 bool EscapeTypedAhead();
 // The next look is 100 ms away: keys typed just before a macro's playback started

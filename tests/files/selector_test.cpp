@@ -371,10 +371,10 @@ TEST_F(SelectorTest, OpenFileTableListsCountsAndChanges) {
     EXPECT_EQ(bells(), 1);
     EXPECT_TRUE(row(0).starts_with("a.txt ") && row(2) == "xone");
     // Choosing an open file in the browser switches to it instead of opening it again.
-    press(BROWSE, "b.txt\n\x1bg", LOOK, "\x1bq");
-    EXPECT_TRUE(at(1, 1, "b.txt"));
+    press("\x1bn", BROWSE, "a.txt\n\x1bg", LOOK, "\x1bq");
+    EXPECT_TRUE(at(1, 0, "a.txt"));
     EXPECT_EQ(shot(1).rows[7], "");
-    EXPECT_TRUE(row(0).starts_with("b.txt ") && shows(2, {"three"}, {2, 0}));
+    EXPECT_TRUE(row(0).starts_with("a.txt ") && shows(2, {"xone"}, {2, 1}));
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ const KeyCase KEY_CASES[] = {
     {.raw = {CODE_DC}, .key = 'W', .command = true, .what = "Delete after ESC", .mode = MODE_COMMAND},
     {.raw = {CODE_MOUSE}, .key = '_', .command = true, .what = "the mouse"},
     {.raw = {999}, .key = 'I', .command = true, .what = "an unknown key code is refused", .beep = true},
+    {.raw = {CODE_F1 + 12}, .key = 'I', .command = true, .what = "F13 is no key of ours", .beep = true},
 };
 
 TEST(KeyReader, DecodesTheTable) {

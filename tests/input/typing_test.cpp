@@ -137,6 +137,9 @@ TEST_F(TypingTest, TheViewFollowsTheCursorPastTheRightEdge) {
     for (int i = 0; i < 80; ++i) keys({CODE_LEFT});
     EXPECT_TRUE(shows(2, {text.substr(12) + "!"}, {2, 0}));
     EXPECT_EQ(mode_shown().substr(0, 2), "<-");
+    for (int i = 0; i < 12; ++i) keys({CODE_LEFT});
+    EXPECT_TRUE(shows(2, {text.substr(0, 80)}, {2, 0}));
+    EXPECT_EQ(mode_shown(), "      INS");
 }
 
 }  // namespace
