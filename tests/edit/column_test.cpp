@@ -57,8 +57,8 @@ TEST_F(ColumnTest, MarkingShowsTheColumnsAndEnterCancels) {
     EXPECT_TRUE(shows(2, area, {2, 9})) << "Enter takes the marks away";
     // K, D and C need columns; left at column 0 rings instead of moving.
     place(0, 0);
-    press("\x1b" "ckdc", CODE_RIGHT, CODE_LEFT, "\n");
-    EXPECT_EQ(bells(), 4);
+    press("\x1b" "ckdc", CODE_LEFT, CODE_LEFT, CODE_LEFT, CODE_RIGHT, "\n");
+    EXPECT_EQ(bells(), 5) << "left twice at column 0";
     EXPECT_EQ(text(), area);
 }
 

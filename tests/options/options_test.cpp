@@ -115,6 +115,9 @@ TEST_F(OptionsTest, SubMenusRefuseWhatTheyCannotUse) {
         EXPECT_EQ(CurrentFile.text.format, k == "Fd" ? 'd' : 'u') << "the last key decides";
     }
     EXPECT_EQ(std::memcmp(&Options, &DEFAULT_OPTIONS, sizeof Options), 0) << "nothing refused was taken";
+    int32_t rung = bells();
+    keys("\x1bo" "MQ");
+    EXPECT_EQ(bells(), rung) << "Query is a choice";
     keys("\x1bo" "CF\x1bkgreen\nA");
     EXPECT_EQ(Options.foreground, 2) << "a lower-case name is on the palette";
 }
