@@ -41,6 +41,7 @@ TEST_F(OptionsTest, EverySettingIsSavedAndReadAtTheNextStart) {
     keys("\x1bo" "TIOT8\n\n" "ID\n" "WEJL\x1bk2\nR\x1bk60\n\n" "CF\x1bkgreen\nB\x1bkblue\nA\n"
          "MS\x1bk#\nE\x1bk@\n\n" "RD\n" "Fd\n" "S" "\xff" "\n");
     EXPECT_EQ(state(), "> Options saved to ~/.qx.opt - loaded by QX at next start");
+    EXPECT_EQ(bells(), 0);
     const std::string saved("35g\0" "\x08\0\0\0" "\0\0\0\0" "\x01\0\0\0" "\0\0\0\0" "\x01\0\0\0" "\0\0\0\0"
                             "\x02\0\0\0" "\x3c\0\0\0" "\0\0\0\0" "\x04\0" "\x02\0" "#@\0\0" "\0\0\0\0", 52);
     EXPECT_EQ(home.read(".qx.opt"), saved);

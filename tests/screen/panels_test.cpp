@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "screen/prompt_stack.h"
 #include "support/editor_test.h"
 
 namespace qx {
@@ -109,6 +110,18 @@ TEST_F(PanelsTest, InfoAndViewScreen) {
     EXPECT_TRUE(shows(13, {"line 12"}, {13, 4}));
     EXPECT_EQ(row(0).substr(0, 8), "test.txt");
     EXPECT_EQ(shown_message(), "ESC-h for Help") << "the status line is drawn with the message buffer";
+}
+
+// Prompts pushed beyond the stack's room are popped first, so that what shows
+// after each pop is the prompt below it.
+TEST_F(PanelsTest, PromptsBeyondTheStacksRoomArePoppedFirst) {
+    open({""});
+    for (int i = 0; i <= PROMPT_STACK_SIZE; ++i) PushPrompt("p" + std::to_string(i));
+    PopPrompt();
+    EXPECT_EQ(PromptTop(), "p9");
+    EXPECT_TRUE(row(0).starts_with("p9"));
+    for (int i = 0; i < PROMPT_STACK_SIZE; ++i) PopPrompt();
+    EXPECT_TRUE(PromptStackEmpty());
 }
 
 }  // namespace
