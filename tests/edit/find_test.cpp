@@ -79,6 +79,7 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         {{"x x x x"}, "\x1b" "2rx\ny\n", {"y y y y"}, "4 replacement(s) made", true},   // Again counts on
         {{"ab", "cb"}, "\x1b*r^\n> \n", {"> ab", "> cb"}, "2 replacement(s) made"},
         {{"ab"}, "\x1b*r$\n;\n", {"ab;"}, "1 replacement(s) made"},
+        {{"ab", "cb"}, "\x1bra\nx\n", {"xb", "cb"}, "1 replacement(s) made"},   // "With: " gives row 3 back
         {{"x x"}, "\x1b" "2rx\ny v\nny", {"x y"}, "1 replacement(s) made"},
         {{"ab" + tail}, "\x1brab\n0123456789\n", {"0123456789" + tail}, "1 replacement(s) made"},
         {{"ab" + tail + "yy"}, "\x1brab\n0123456789\n", {"ab" + tail + "yy"}, "Can't replace - makes line too long"},
@@ -90,6 +91,7 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         if (c.again) keys("\x1b" "a");
         EXPECT_EQ(text(), c.after) << c.keys;
         EXPECT_EQ(message(), c.message) << c.keys;
+        if (c.after.size() == 2) EXPECT_EQ(rows(2, 3), c.after) << c.keys;
         keys("\x1b*u");
         EXPECT_EQ(text(), c.text) << c.keys;
     }
