@@ -119,6 +119,8 @@ TEST_F(OptionsTest, SubMenusRefuseWhatTheyCannotUse) {
     int32_t rung = bells();
     keys("\x1bo" "MQ");
     EXPECT_EQ(bells(), rung) << "Query is a choice";
+    keys("\x1bo" "TX");
+    EXPECT_EQ(bells(), rung + 1) << "a key the Tabs menu has no use for rings";
     keys("\x1bo" "CF\x1bkgreen\nA");
     EXPECT_EQ(Options.foreground, 2) << "a lower-case name is on the palette";
 }
