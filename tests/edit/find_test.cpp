@@ -91,7 +91,9 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         if (c.again) keys("\x1b" "a");
         EXPECT_EQ(text(), c.after) << c.keys;
         EXPECT_EQ(message(), c.message) << c.keys;
-        if (c.after.size() == 2) EXPECT_EQ(rows(2, 3), c.after) << c.keys;
+        if (c.after.size() == 2) {
+            EXPECT_EQ(rows(2, 3), c.after) << c.keys;
+        }
         keys("\x1b*u");
         EXPECT_EQ(text(), c.text) << c.keys;
     }
