@@ -193,7 +193,6 @@ void del_right() {
     if (buffer().length == 0 || col >= buffer().length) return;
     push_undo_del_eol(buffer().text + col, buffer().length - col, CurrentLineIndex(), col);
     buffer().length = col;
-    if (col == 0) CurrentFile.currentLine->length = 0;
     std::memset(buffer().text + col, ' ', EDIT_BUFFER_SIZE - col);
     PlaceCursor();
     ClearRow(view().cursorRow);
