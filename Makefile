@@ -4,9 +4,14 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS       ?=
-PACKAGES   := cmake g++ make pkg-config python3 libncurses-dev libgtest-dev libvterm-dev
+PREFIX     ?= /usr/local
+DESTDIR    ?=
+# man-db and groff-base check the manual page; dpkg-dev reads the package's library
+# dependencies off the binary; the terminal types the tests use come with ncurses-base.
+PACKAGES   := cmake g++ make pkg-config python3 libncurses-dev libgtest-dev libvterm-dev \
+              man-db groff-base dpkg-dev ncurses-base
 
-.PHONY: all qx run test unit-test asan-test deps bench clean
+.PHONY: all qx run test unit-test asan-test deps bench clean install uninstall package
 
 # CI builds with warnings as errors; by hand a warning does not stop the build.
 WERROR     := $(if $(filter true,$(CI)),ON,OFF)
@@ -57,6 +62,17 @@ test:
 bench: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target qx $(notdir $(basename $(wildcard bench/*_bench.cpp)))
 	@for b in $(notdir $(basename $(wildcard bench/*_bench.cpp))); do echo "== $$b"; ./$(BUILD)/$$b || exit 1; done
+
+# The binary and its manual page under $(DESTDIR)$(PREFIX); uninstall removes them again.
+install: qx
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	rm -f "$(DESTDIR)$(PREFIX)/bin/qx" "$(DESTDIR)$(PREFIX)/share/man/man1/qx.1"
+
+# A Debian package in $(BUILD)/: apt install ./$(BUILD)/qx_*.deb, apt remove qx.
+package: qx
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -141,6 +141,16 @@ void open_command_line_files(const CommandLine& line) {
 
 }  // namespace
 
+int32_t settle_before_start(int argc, char** argv, bool on_terminal) {
+    if (argc >= 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("%.*s\n", static_cast<int>(VERSION_TEXT.size()), VERSION_TEXT.data());
+        return 0;
+    }
+    if (on_terminal) return -1;
+    std::fputs("qx: standard input and output must be a terminal\n", stderr);
+    return EXIT_NOT_A_TERMINAL;
+}
+
 void install_editor_hooks() {
     install_store_hooks({memory_warning, flush_undo, memory_exhausted, exit_hook, confirm_overwrite,
                          ShowReadProgress});

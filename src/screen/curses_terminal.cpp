@@ -26,11 +26,14 @@ attr_t attributes(uint32_t attrs) {
 
 // Codes for keys the escape table knows by another code: modified cursor keys as
 // their shifted forms, the application keypad's keys as the keypad codes, keypad
-// Enter as Enter.
+// Enter as Enter, keypad 5 (Begin) as the keypad centre, the suspend key as the
+// control key it is.
 KeyCode normalise(KeyCode key) {
     if (key == KEY_SR) return KEY_SHIFT_UP;
     if (key == KEY_SF) return KEY_SHIFT_DOWN;
     if (key == KEY_ENTER) return ENTER;   // keypad Enter
+    if (key == KEY_BEG) return CODE_B2;   // keypad 5 as an xterm sends it without NumLock
+    if (key == KEY_SUSPEND) return 26;    // CTL-z, which the linux console names its suspend key
     if (key <= KEY_MAX) return key;
     // Keys the terminal description names itself: modified cursor keys (kUP5,
     // kLFT3, ...) and the application keypad's operators (kpADD, ...).

@@ -187,8 +187,8 @@ void QxScreen::start(const std::string& program) {
   for (const char* name : {"PATH", "TERMINFO", "TERMINFO_DIRS", "TMPDIR", "ASAN_OPTIONS",
                            "UBSAN_OPTIONS", "LSAN_OPTIONS"})
     if (const char* v = std::getenv(name)) env.push_back(std::string(name) + "=" + v);
-  for (const char* fixed : {"TERM=xterm-256color", "ESCDELAY=25", "LANG=C", "LC_ALL=C"})
-    env.push_back(fixed);
+  for (const char* fixed : {"ESCDELAY=25", "LANG=C", "LC_ALL=C"}) env.push_back(fixed);
+  env.push_back("TERM=" + term);
   env.push_back("HOME=" + home_);
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args_.begin(), args_.end());
@@ -385,6 +385,13 @@ std::string QxScreen::row(int r) const {
     if (vterm_screen_get_cell(screen_, VTermPos{r, c}, &cell))
       out[static_cast<std::size_t>(c)] = cell_char(cell.chars[0]);
   return out;
+}
+
+std::pair<int, int> QxScreen::colours(Pos at) const {
+  VTermScreenCell cell{};
+  vterm_screen_get_cell(screen_, VTermPos{at.row, at.col}, &cell);
+  auto number = [](const VTermColor& c, bool is_default) { return VTERM_COLOR_IS_INDEXED(&c) && !is_default ? c.indexed.idx : -1; };
+  return {number(cell.fg, VTERM_COLOR_IS_DEFAULT_FG(&cell.fg)), number(cell.bg, VTERM_COLOR_IS_DEFAULT_BG(&cell.bg))};
 }
 
 std::string QxScreen::row_trimmed(int r) const {

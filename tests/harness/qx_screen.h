@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct VTerm;
@@ -52,7 +53,7 @@ inline const std::string HINT = "ESC-h for Help";
 // Lines "line 1" .. "line n", each ending in LF.
 std::string numbered_lines(int n);
 
-// The editor on one pseudo-terminal as an xterm-256color with ESCDELAY=25 and LANG=C,
+// The editor on one pseudo-terminal as an xterm-256color (or `term`) with ESCDELAY=25 and LANG=C,
 // in a private HOME and working directory (removed with it); only PATH, TERMINFO*,
 // TMPDIR and sanitizer options come from the caller. Output is read only while
 // waiting: wait for the screen to show what you expect before reading it.
@@ -62,6 +63,9 @@ class QxScreen {
   ~QxScreen();
   QxScreen(const QxScreen&) = delete;
   QxScreen& operator=(const QxScreen&) = delete;
+
+  // The terminal type the program is told, until start().
+  std::string term = "xterm-256color";
 
   // Throws std::runtime_error if the terminal cannot be made.
   void start(const std::string& program = qx_binary());
@@ -87,6 +91,8 @@ class QxScreen {
   std::string row(int r) const;
   std::string row_trimmed(int r) const;
   Pos cursor() const;
+  // Palette numbers of a cell's foreground and background; -1 for the default.
+  std::pair<int, int> colours(Pos at) const;
   std::optional<Pos> find(std::string_view needle) const;
   int bell_count() const { return bell_count_; }
   // The message area of an 80-column screen, without trailing blanks.
