@@ -32,47 +32,6 @@ TEST(Keys, FunctionKeysWholeAndSplit) {
     QX_ASSERT_SCREEN(s, s.row(0).substr(0, 21) == "File  New  Menu  + : ");
 }
 
-// Each as curses names it: kRIT5, kLFT5, KEY_SF, kDN5, kUP5, KEY_SR.
-TEST(Keys, ModifiedCursorKeysActAsShifted) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", numbered_lines(40));
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    s.key(Key::Right, Mod::Ctrl);
-    QX_ASSERT_SCREEN(s, s.message80() == "Scrolled right to column 40" && s.cursor() == (Pos{2, 0}));
-    s.key(Key::Left, Mod::Ctrl);
-    QX_ASSERT_SCREEN(s, s.message80() == "Scrolled left to column 0" && s.row_trimmed(2) == "line 1");
-    // Up and down scroll by half a page.
-    s.key(Key::Down, Mod::Shift);
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:12 col:1  30% (40 lines)" && s.row_trimmed(2) == "line 12");
-    s.key(Key::Down, Mod::Ctrl);
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:23 col:1  57% (40 lines)");
-    s.key(Key::Up, Mod::Ctrl);
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:12 col:1  30% (40 lines)");
-    s.key(Key::Up, Mod::Shift);
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:1 col:1  2% (40 lines)" && s.row_trimmed(2) == "line 1");
-}
-
-TEST(Keys, KeypadKeysInApplicationMode) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", numbered_lines(60));
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    s.key(Key::Down);
-    s.key(Key::Down);
-    s.key(Key::KP_Mult);   // Info
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:3 col:1  5% (60 lines)");
-    int bells = s.bell_count();
-    s.key(Key::KP_Plus);   // NextFile
-    QX_ASSERT_SCREEN(s, s.message80() == "Only 1 file open" && s.bell_count() == bells + 1);
-    s.key(Key::KP_Divide);   // SelectLine: the current line to the top row
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "line 3" && s.cursor() == (Pos{2, 0}) && s.message80() == HINT);
-    s.key(Key::KP_Enter);   // Enter
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2).empty() && s.row_trimmed(3) == "line 3" && s.cursor() == (Pos{3, 0}));
-    s.key(Key::PageDown);
-    s.key(Key::KP5);   // ExtMotion within the screen: after PageDown, the last row
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{23, 0}) && s.row_trimmed(2) == "line 23" && s.row_trimmed(23) == "line 44");
-    EXPECT_EQ(s.bell_count(), bells + 1);
-}
-
 // The wheel is refused; a press moves the cursor. Reports outside the editor's own
 // screen are ignored: columns that curses turns negative or huge (in a view scrolled
 // sideways, where adding the left column would bring them back), and rows of a
