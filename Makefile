@@ -11,7 +11,7 @@ DESTDIR    ?=
 PACKAGES   := cmake g++ make pkg-config python3 libncurses-dev libgtest-dev libvterm-dev \
               man-db groff-base dpkg-dev ncurses-base
 
-.PHONY: all qx run test unit-test asan-test deps bench clean install uninstall package
+.PHONY: all qx run test unit-test asan-test deps bench bench-peers clean install uninstall package
 
 # CI builds with warnings as errors; by hand a warning does not stop the build.
 WERROR     := $(if $(filter true,$(CI)),ON,OFF)
@@ -59,9 +59,24 @@ test:
 	tools/test-summary $(BUILD)/ctest.log $(ASAN_BUILD)/ctest.log || status=1; \
 	exit $$status
 
+# The peer comparison needs the peer editors and runs alone, as bench-peers.
+BENCHES    := $(filter-out screen_peers_bench,$(notdir $(basename $(wildcard bench/*_bench.cpp))))
+PEERS      := vim nano ne mg
+
 bench: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target qx $(notdir $(basename $(wildcard bench/*_bench.cpp)))
-	@for b in $(notdir $(basename $(wildcard bench/*_bench.cpp))); do echo "== $$b"; ./$(BUILD)/$$b || exit 1; done
+	cmake --build $(BUILD) -j $(JOBS) --target qx $(BENCHES)
+	@for b in $(BENCHES); do echo "== $$b"; ./$(BUILD)/$$b || exit 1; done
+
+# qx beside the peer editors, installing those missing (Debian 12, as root); the tests never need them.
+bench-peers: deps $(BUILD)/CMakeCache.txt
+	@missing=$$(for p in $(PEERS); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:" $$missing; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+	cmake --build $(BUILD) -j $(JOBS) --target qx screen_peers_bench
+	@df -h $${TMPDIR:-/tmp} | tail -1 | awk '{print "free in", $$6 ":", $$4, "(the run needs about 1.2 GB)"}'
+	./$(BUILD)/screen_peers_bench $(BUILD)/qx
 
 # The binary and its manual page under $(DESTDIR)$(PREFIX); uninstall removes them again.
 install: qx

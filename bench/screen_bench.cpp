@@ -5,47 +5,26 @@
 // screen, so curses never merges the output of several keys.
 //
 //   screen_bench [path of qx] [directory for the generated files]
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "qx_screen.h"
+#include "screen_bench_support.h"
 
 namespace qx {
-
-// The editor's user plus system CPU time, from /proc; the command name may hold
-// blanks, so fields are counted from its closing parenthesis.
-double cpu_seconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    std::istringstream fields(stat.substr(std::min(stat.rfind(')') + 1, stat.size())));
-    std::string skip;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i < 14; ++i) fields >> skip;
-    fields >> utime >> stime;
-    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
+using namespace bench;
 
 constexpr int COLS = 80, ROWS = 24;
 constexpr int FIRST_ROW = 2, BOTTOM = ROWS - 1;
@@ -58,120 +37,23 @@ constexpr int OPENS = 3;
 constexpr int TYPED_AFTER_PAGING = 100; // lines of one character + Enter
 constexpr int ROUND_TRIPS = 2000;
 
-// Set by Ctrl-C and the like, so that the run stops through its normal exit and the
-// generated files and editor processes go with it.
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void on_interrupt(int) { g_interrupted = 1; }
-
-double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-using test::Key;
-using test::Pos;
-using test::QxScreen;
-
 // Long enough for opening the large file and for the first PageDown deep inside it.
 constexpr std::chrono::milliseconds WAIT{30'000};
 
-// Pumps the editor's output into the model until `done` holds; false on timeout, when
-// the editor has gone, or when the run is interrupted.
-bool wait(QxScreen& t, const std::function<bool()>& done) {
-    return t.wait_for([&] { return g_interrupted || done(); }, WAIT) && !g_interrupted;
-}
-
-// Lines begin with their 1-based number in seven digits, so any row tells which line it shows.
-std::string label(long n) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%07ld", n);
-    return text;
-}
-
-long label_of(const std::string& row) {
-    if (row.size() < 7) return -1;
-    long n = 0;
-    for (int i = 0; i < 7; ++i) {
-        if (row[i] < '0' || row[i] > '9') return -1;
-        n = n * 10 + (row[i] - '0');
-    }
-    return n;
-}
-
-std::string trimmed(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
-
-std::string group(long n) {
-    std::string digits = std::to_string(n), out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
-// The line's number and prose words up to `length` characters, without trailing blanks.
-std::string make_line(long number, std::mt19937& rng, std::size_t length) {
-    static const char* words[] = {"the", "editor", "keeps", "every", "line", "of", "text", "in",
-                                  "memory", "as", "a", "linked", "list", "and", "writes", "it",
-                                  "back", "through", "temporary", "file", "quickly", "(x)", "42;"};
-    std::string line = label(number);
-    while (line.size() < length) {
-        line += ' ';
-        line += words[rng() % (sizeof words / sizeof *words)];
-    }
-    line.resize(length);
-    if (line.back() == ' ') line.back() = '.';
-    return line;
-}
-
-// `lines` lines of 16 to 105 characters (about 60 on average).
-bool write_numbered_file(const std::string& path, long lines) {
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    if (!out) return false;
-    std::mt19937 rng(4711);
-    std::string chunk;
-    for (long i = 1; i <= lines && !g_interrupted; ++i) {
-        chunk += make_line(i, rng, 16 + rng() % 90);
-        chunk += '\n';
-        if (chunk.size() > (1u << 20)) {
-            std::fwrite(chunk.data(), 1, chunk.size(), out);
-            chunk.clear();
-        }
-    }
-    std::fwrite(chunk.data(), 1, chunk.size(), out);
-    return std::fclose(out) == 0 && !g_interrupted;
-}
-
-// A private directory for the generated files, removed at the end; each editor gets
-// the session's own empty home (default options).
-struct WorkDir {
-    std::string path;
-    explicit WorkDir(const std::string& base) {
-        std::string tmpl = base + "/qx-screen-bench-XXXXXX";
-        if (mkdtemp(tmpl.data())) path = tmpl;
-    }
-    ~WorkDir() {
-        std::error_code ec;
-        if (!path.empty()) fs::remove_all(path, ec);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
+bool wait(QxScreen& t, const std::function<bool()>& done) { return bench::wait(t, done, WAIT); }
 
 struct Bench {
     std::string binary;
     WorkDir& dir;
 
-    bool start(QxScreen& t) const {
-        try {
-            t.start(binary);
-            return true;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "cannot start %s: %s\n", binary.c_str(), e.what());
-            return false;
-        }
-    }
+    bool start(QxScreen& t) const { return bench::start(t, binary); }
 };
+
+bool write_numbered_file(const std::string& path, long lines) {
+    FileShape shape;
+    shape.lines = lines;
+    return bench::write_numbered_file(path, shape) >= 0;
+}
 
 bool fail(const QxScreen& t, const std::string& what) {
     if (g_interrupted) std::fprintf(stderr, "\nscreen_bench: interrupted\n");
@@ -184,14 +66,7 @@ bool cannot_write(const std::string& path) {
     return false;
 }
 
-// The first screen: `line` on row `row` with the cursor at its start, the bottom row
-// filled and the help hint on row 0.
-bool wait_first_screen(QxScreen& t, long line, int row) {
-    return wait(t, [&] {
-        return t.cursor() == Pos{row, 0} && label_of(t.row(row)) == line &&
-               label_of(t.row(BOTTOM)) == line + (BOTTOM - row) && t.row(0).find("ESC-h for Help") != std::string::npos;
-    });
-}
+bool wait_first_screen(QxScreen& t, long line, int row) { return qx_first_screen(t, line, row, WAIT); }
 
 // --- 1. typing -------------------------------------------------------------
 
@@ -458,11 +333,8 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "screen_bench: no editor at %s (give its path as the first argument)\n", binary.c_str());
         return 1;
     }
-    struct sigaction stop {};
-    stop.sa_handler = on_interrupt;   // no SA_RESTART: a waiting poll() returns at once
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &stop, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-    WorkDir dir(base);
+    stop_on_signals();
+    WorkDir dir(base, "qx-screen-bench");
     if (dir.path.empty()) {
         std::fprintf(stderr, "screen_bench: cannot make a directory in %s\n", base.c_str());
         return 1;

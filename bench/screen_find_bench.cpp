@@ -15,70 +15,23 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "qx_screen.h"
+#include "screen_bench_support.h"
 
 namespace qx {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
-using test::Key;
-using test::Pos;
-using test::QxScreen;
+using namespace bench;
 
 constexpr long LINES = 1000000;
 constexpr int RUNS = 5;
-constexpr long REPETITIONS = 32000;            // the count "*"
 constexpr const char* WORD = "marker";       // the word replaced
 constexpr const char* SHORTER = "mk";
 constexpr const char* UNIQUE = "zanzibar";   // only on the last line
 constexpr std::chrono::milliseconds WAIT{60'000};
-
-double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-// Prose lines of 16 to 105 characters; about one in nine holds WORD once.
-long write_file(const std::string& path) {
-    static const char* words[] = {"the", "editor", "keeps", "every", "line", "of", "text", "in",
-                                  "memory", "as", "a", "linked", "list", "and", "writes", "it",
-                                  "back", "through", "temporary", "file", "quickly", "(x)", "42;"};
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    if (!out) return -1;
-    std::mt19937 rng(2024);
-    long occurrences = 0;
-    std::string line, chunk;
-    for (long i = 1; i <= LINES; ++i) {
-        line.clear();
-        std::size_t length = 16 + rng() % 90;
-        bool marked = rng() % 1000 < 110;
-        std::size_t mark_at = marked ? rng() % length : length + 1;
-        while (line.size() < length) {
-            if (!line.empty()) line += ' ';
-            if (line.size() >= mark_at) {
-                line += WORD;
-                mark_at = length + 1;
-                ++occurrences;
-            } else {
-                line += words[rng() % (sizeof words / sizeof *words)];
-            }
-        }
-        if (i == LINES) line = std::string("the end of the generated text: ") + UNIQUE;
-        chunk += line;
-        chunk += '\n';
-        if (chunk.size() > (1u << 20)) {
-            std::fwrite(chunk.data(), 1, chunk.size(), out);
-            chunk.clear();
-        }
-    }
-    std::fwrite(chunk.data(), 1, chunk.size(), out);
-    return std::fclose(out) == 0 ? occurrences : -1;
-}
 
 struct Run {
     double find = 0, findCpu = 0;
@@ -91,79 +44,24 @@ bool fail(const QxScreen& t, const std::string& what) {
     return false;
 }
 
-bool wait(QxScreen& t, const std::function<bool()>& done) { return t.wait_for(done, WAIT); }
-
-bool message_shows(QxScreen& t, const std::string& text) { return t.row(0).find(text) != std::string::npos; }
-
 bool one_run(const std::string& binary, const std::string& path, long occurrences, Run& run) {
     QxScreen t({path}, 80, 24);
-    try {
-        t.start(binary);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cannot start %s: %s\n", binary.c_str(), e.what());
-        return false;
-    }
-    if (!wait(t, [&] { return message_shows(t, "ESC-h for Help") && t.cursor() == Pos{2, 0}; }))
-        return fail(t, "no first screen");
-
-    // Find, from line 1: the last line is framed on row 11.
-    t.esc("f");
-    if (!wait(t, [&] { return message_shows(t, "Find (F10 to clear): "); })) return fail(t, "no Find prompt");
-    t.type(UNIQUE);
-    if (!wait(t, [&] { return message_shows(t, UNIQUE); })) return fail(t, "the find string is not echoed");
-    double cpu = t.cpu_seconds();
-    auto start = Clock::now();
-    t.key(Key::Enter);
-    Pos at{11, 31};
-    if (!wait(t, [&] { return t.cursor() == at && t.row(11).find(UNIQUE) != std::string::npos; }))
-        return fail(t, "Find did not reach the last line");
-    run.find = seconds_since(start);
-    run.findCpu = t.cpu_seconds() - cpu;
-
+    if (!start(t, binary)) return false;
+    if (!qx_first_screen(t, 1, 2, WAIT)) return fail(t, "no first screen");
+    if (!qx_find(t, UNIQUE, WAIT, run.find, &run.findCpu)) return fail(t, "Find did not reach the last line");
     // Replace every occurrence, from the last line round to it again.
-    t.esc("*r");
-    if (!wait(t, [&] { return message_shows(t, "Replace (F10 to clear): "); })) return fail(t, "no Replace prompt");
-    t.key(Key::F10);
-    t.type(WORD);
-    t.key(Key::Enter);
-    if (!wait(t, [&] { return t.row(2).rfind("With: ", 0) == 0; })) return fail(t, "no With: prompt");
-    t.type(SHORTER);
-    if (!wait(t, [&] { return t.row(2).rfind(std::string("With: ") + SHORTER, 0) == 0; }))
-        return fail(t, "the replacement is not echoed");
-    // "*" is 32000 repetitions: each Again goes on with as many, and the count with
-    // them, until one comes back round to no more.
-    cpu = t.cpu_seconds();
-    start = Clock::now();
-    t.key(Key::Enter);
-    long total = 0;
-    for (bool again = false;; again = true) {
-        if (again) t.key(Key::F1);
-        long step = std::min(REPETITIONS, occurrences - total);
-        if (again && step < REPETITIONS) {
-            if (!wait(t, [&] { return message_shows(t, std::string("No more occurances: ") + WORD); }))
-                return fail(t, "Again found more");
-            break;
-        }
-        total += step;
-        std::string made = std::to_string(total) + " replacement(s) made";
-        if (!wait(t, [&] { return message_shows(t, made); })) return fail(t, "expected: " + made);
-        if (!again) run.counted = seconds_since(start);
-        if (step < REPETITIONS) break;
-    }
-    run.replace = seconds_since(start);
-    run.replaceCpu = t.cpu_seconds() - cpu;
+    QxReplaceTimes times;
+    if (!qx_replace_all(t, WORD, SHORTER, occurrences, WAIT, times)) return fail(t, "replace-all did not finish");
+    run.replace = times.all;
+    run.counted = times.counted;
+    run.replaceCpu = times.cpu;
 
     // None is left: a fresh Find of the word finds nothing.
     t.esc("f");
     t.key(Key::Enter);
-    if (!wait(t, [&] { return message_shows(t, std::string("Not Found: ") + WORD); }))
+    if (!wait(t, [&] { return message_shows(t, std::string("Not Found: ") + WORD); }, WAIT))
         return fail(t, "an occurrence was left");
     return true;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
@@ -175,8 +73,16 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "screen_find_bench: no editor at %s\n", binary.c_str());
         return 1;
     }
-    std::string path = base + "/qx-find-bench-" + std::to_string(getpid()) + ".txt";
-    long occurrences = write_file(path);
+    stop_on_signals();
+    WorkDir dir(base, "qx-find-bench");
+    std::string path = dir.file("find.txt");
+    FileShape shape;
+    shape.lines = LINES;
+    shape.seed = 2024;
+    shape.word = WORD;
+    shape.per_mille = 110;
+    shape.last_words = std::string("the end of the generated text: ") + UNIQUE;
+    long occurrences = dir.path.empty() ? -1 : write_numbered_file(path, shape);
     if (occurrences < 0) {
         std::fprintf(stderr, "screen_find_bench: cannot write %s\n", path.c_str());
         return 1;
@@ -185,13 +91,9 @@ int run(int argc, char** argv) {
     std::vector<Run> runs;
     for (int i = 0; i < RUNS; ++i) {
         Run r;
-        if (!one_run(binary, path, occurrences, r)) {
-            fs::remove(path);
-            return 1;
-        }
+        if (!one_run(binary, path, occurrences, r)) return 1;
         runs.push_back(r);
     }
-    fs::remove(path);
 
     auto column = [&](const char* what, double Run::*field, double aim) {
         std::vector<double> v;
