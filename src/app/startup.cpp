@@ -25,6 +25,7 @@
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "screen/terminal.h"
 #include "store/hooks.h"
 #include "store/memory.h"
 #include "store/text.h"
@@ -170,6 +171,7 @@ void reset_editor() {
     reset_typing();
     reset_search();
     reset_key_reader();
+    ForgetEndSignal();
     reset_prompt_stack();
     SetStartingUp(false);
     SetLastStartupArgument(false);
@@ -185,6 +187,7 @@ void editor_start(int argc, char** argv) {
     load_options();   // before the terminal starts: it reads the mouse and colour options
     install_editor_hooks();
     SetStartingUp(true);
+    CatchEndSignals();   // before curses starts, which then leaves them to the editor
     switch (InitScreen()) {
     case ScreenVerdict::TooLarge: refuse_screen("QX cannot support screen sizes this large\n\n");
     case ScreenVerdict::TooSmall: refuse_screen("QX requires at least 20 rows and 80 columns\n\n");

@@ -78,13 +78,14 @@ KeyCode read_terminal() {
     }
     if (!ScreenStarted()) return ENTER;
     for (int failures = 0;;) {
+        if (EndSignal()) exit_editor(ENDED_SAVED);   // saves the modified files first
         KeyCode key = Term().read_key();
         if (key == TERM_RESIZE) {
             RepaintScreen();
         } else if (key != TERM_NO_KEY) {
             return key;
         } else if (++failures > 1000) {
-            exit_editor(0);   // the terminal is gone: there is nobody left to ask
+            exit_editor(ENDED_SAVED);   // the terminal is gone: save what it showed
         }
     }
 }
@@ -325,6 +326,7 @@ void DeferEscapeLook() { g_lastLook = std::chrono::steady_clock::now(); }
 
 bool EscapeTypedAhead() {
     if (!ScreenStarted()) return false;
+    if (EndSignal()) exit_editor(ENDED_SAVED);   // a long repetition is no reason to wait
     auto now = std::chrono::steady_clock::now();
     if (now - g_lastLook < std::chrono::milliseconds(100)) return false;
     g_lastLook = now;

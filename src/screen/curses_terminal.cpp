@@ -2,7 +2,11 @@
 #include "screen/terminal.h"
 
 #include <curses.h>
+#include <term.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string_view>
 
@@ -50,7 +54,53 @@ KeyCode normalise(KeyCode key) {
     return key;
 }
 
+// For a fatal signal: what puts the terminal back (the normal screen, keypad,
+// cursor and mouse reporting off) and its modes from before the start, prepared
+// while it is safe, so the handler only writes and sets.
+char g_restore[256];
+std::size_t g_restoreLength = 0;
+struct termios g_modes;
+bool g_haveModes = false;
+constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction g_oldActions[std::size(FATAL_SIGNALS)];
+
+void add_restore(const char* bytes) {
+    if (!bytes || bytes == reinterpret_cast<const char*>(-1)) return;
+    std::size_t n = std::strlen(bytes);
+    if (g_restoreLength + n > sizeof g_restore) return;
+    std::memcpy(g_restore + g_restoreLength, bytes, n);
+    g_restoreLength += n;
+}
+
+// Puts the terminal back, then lets the signal do what it did before the editor.
+void on_fatal_signal(int sig) {
+    ssize_t ignored = ::write(STDOUT_FILENO, g_restore, g_restoreLength);
+    (void)ignored;
+    if (g_haveModes) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_modes);
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i)
+        if (FATAL_SIGNALS[i] == sig) ::sigaction(sig, &g_oldActions[i], nullptr);
+    ::raise(sig);
+}
+
+void catch_fatal_signals(bool mouse) {
+    g_restoreLength = 0;
+    if (mouse) add_restore("\033[?1006;1000l");
+    add_restore(tigetstr("rmkx"));
+    add_restore(tigetstr("cnorm"));
+    add_restore(tigetstr("rmcup"));
+    struct sigaction action {};
+    action.sa_handler = on_fatal_signal;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i)
+        ::sigaction(FATAL_SIGNALS[i], &action, &g_oldActions[i]);
+}
+
+void release_fatal_signals() {
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i) ::sigaction(FATAL_SIGNALS[i], &g_oldActions[i], nullptr);
+}
+
 void c_start(bool mouse, int32_t& rows, int32_t& cols) {
+    g_haveModes = ::tcgetattr(STDIN_FILENO, &g_modes) == 0;
     initscr();
     start_color();
     use_default_colors();
@@ -60,9 +110,12 @@ void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     if (mouse) mousemask(ALL_MOUSE_EVENTS, nullptr);
     g_rows = rows = LINES;
     g_cols = cols = COLS;
+    catch_fatal_signals(mouse);
 }
 
 void c_stop() {
+    release_fatal_signals();
+    mousemask(0, nullptr);
     if (g_copy) delwin(g_copy);
     g_copy = nullptr;
     g_rows = g_cols = 0;

@@ -1,5 +1,8 @@
 #include "screen/terminal.h"
 
+#include <csignal>
+#include <initializer_list>
+
 namespace qx {
 
 namespace {
@@ -33,10 +36,25 @@ constexpr Terminal NONE{
 
 const Terminal* g_terminal = &NONE;
 
+volatile std::sig_atomic_t g_endSignal = 0;
+
+void note_end_signal(int sig) { g_endSignal = sig; }
+
 }  // namespace
 
 const Terminal& Term() { return *g_terminal; }
 void UseTerminal(const Terminal& terminal) { g_terminal = &terminal; }
 const Terminal& NoTerminal() { return NONE; }
+
+void CatchEndSignals() {
+    struct sigaction action {};
+    action.sa_handler = note_end_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;   // no SA_RESTART: a read waiting for a key returns
+    for (int sig : {SIGHUP, SIGTERM, SIGQUIT, SIGINT}) sigaction(sig, &action, nullptr);
+}
+
+int EndSignal() { return g_endSignal; }
+void ForgetEndSignal() { g_endSignal = 0; }
 
 }  // namespace qx

@@ -74,4 +74,12 @@ void UseTerminal(const Terminal& terminal);
 const Terminal& CursesTerminal();
 const Terminal& NoTerminal();
 
+// Hang-up and termination signals (SIGHUP, SIGTERM, SIGQUIT, SIGINT) only note
+// themselves: the key reader sees the note and the editor saves and ends in its
+// normal flow. They interrupt a waiting read, so the note is seen at once.
+void CatchEndSignals();
+// The signal noted, 0 for none.
+int EndSignal();
+void ForgetEndSignal();
+
 }  // namespace qx

@@ -81,20 +81,18 @@ bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_
     return chars != text.charCount || lines != text.lineCount || checksum != text.checksum;
 }
 
-namespace {
-bool differs(const FileText& text) {
+bool text_modified(const FileText& text) {
     uint32_t chars, lines, checksum;
     text_count(text, false, chars, lines, checksum);
     return counts_differ(text, chars, lines, checksum);
 }
-}  // namespace
 
-bool file_is_modified() { return differs(CurrentFile.text); }
+bool file_is_modified() { return text_modified(CurrentFile.text); }
 
 bool count_modified_files(int32_t& count) {
     count = 0;
     for (EditFile* f = first_open_file(); f; f = next_open_file(f))
-        if (differs(f->text)) ++count;
+        if (text_modified(f->text)) ++count;
     return count > 0;
 }
 

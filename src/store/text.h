@@ -95,6 +95,7 @@ uint32_t line_checksum(const char* text, int32_t length);
 // Whether a recount differs from the counts stored when the text was read or written.
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum);
 bool file_is_modified();
+bool text_modified(const FileText& text);
 bool count_modified_files(int32_t& count);
 
 // The last `width` characters of text, the first three shown as "..." when cut.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -182,6 +184,25 @@ TEST_F(QuitTest, ReplaceAsksAgainForANameThatCannotBeOpened) {
     EXPECT_EQ(seen(2, 5).substr(2, 7), ">b.txt ");
     EXPECT_EQ(seen(2, 7), "");
     EXPECT_TRUE(top("c.txt ") && row(2) == "c.txt");
+}
+
+// After a termination signal an unnamed file goes to qx.save; a file that can be
+// saved neither beside itself nor in HOME makes the status 5.
+TEST_F(QuitTest, EndSignalSavesWhatItCanAndTheStatusSaysIfAllWas) {
+    dir.write("a.txt", "a\n");
+    open_files({"a.txt", nullptr});
+    keys("1");
+    std::strcpy(CurrentFile.name, "no-dir/a.txt");
+    keys("\x1bnhello");
+    auto hang_up = [] {
+        ::setenv("HOME", "/nonexistent", 1);
+        CatchEndSignals();
+        std::raise(SIGTERM);
+        test::fake_screen().keys.push_back('x');
+        MainLoopStep();
+    };
+    EXPECT_EXIT(hang_up(), ExitedWithCode(5), "could not save no-dir/a.txt\nQX: saved Unnamed File as qx.save\n");
+    EXPECT_EQ(dir.read("qx.save"), "hello\n");
 }
 
 }  // namespace
