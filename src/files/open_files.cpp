@@ -36,7 +36,7 @@ void load_file(int32_t previous) {
     FileText& text = CurrentFile.text;
     int32_t result =
         read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
-                       tab_translation());
+                       tab_translation(), &text.fingerprint);
     if (result != MSG_SUCCESS) {
         OpenResult = result;
         UpdateStatus(false, result, TypingMode);
@@ -109,6 +109,7 @@ void make_new_empty_file() {
     text.charCount = 1;
     text.lineCount = 1;
     text.checksum = 0;
+    text.fingerprint = empty_text_fingerprint();
     Line* line = new_line(nullptr, 0);
     list_append(text.lines, line);
     CurrentFile.currentLine = CurrentFile.view.topLine = CurrentFile.view.bottomLine = line;

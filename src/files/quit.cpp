@@ -48,7 +48,7 @@ void set_current_named(int32_t named) {
 bool write_current_text(const char* path) {
     FileText& text = CurrentFile.text;
     return write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount,
-                           text.lineCount, text.checksum, tab_translation()) == MSG_SUCCESS;
+                           text.lineCount, text.checksum, tab_translation(), &text.fingerprint) == MSG_SUCCESS;
 }
 
 // Update; false when nothing was written.

@@ -414,10 +414,11 @@ int32_t select_open_file(std::string_view title, char* destination, int32_t size
         SelectorEntry& entry = table.entries()[n];
         copy_text(entry.name, SELECTOR_NAME_SIZE, f->name);
         uint32_t chars = 0, lines = 0, checksum = 0;
-        text_count(f->text, false, chars, lines, checksum);
+        uint64_t fingerprint = 0;
+        text_count(f->text, false, chars, lines, checksum, &fingerprint);
         entry.lines = static_cast<int32_t>(lines);
         entry.chars = static_cast<int32_t>(chars);
-        entry.changed = counts_differ(f->text, chars, lines, checksum);
+        entry.changed = counts_differ(f->text, chars, lines, checksum, fingerprint);
     }
     int32_t position = preselected;
     char name[SELECTOR_NAME_SIZE];

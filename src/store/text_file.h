@@ -26,15 +26,17 @@ struct TabTranslation {
 };
 
 // Appends the file's lines to target. Result 0, 3 (cannot open) or 8 (not text).
+// With fingerprint, the text's fingerprint (text.h) goes there too.
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs);
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
+                       uint64_t* fingerprint = nullptr);
 
 // Writes first up to (not including) stop. Result 0 or 3. The counts are set only
 // when the file was written completely. Writing over an existing file asks first
 // (the confirmOverwrite hook) unless no_confirm.
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
-                        const TabTranslation& tabs);
+                        const TabTranslation& tabs, uint64_t* fingerprint = nullptr);
 
 // Writes n bytes to path in the same safe way. Result 0 or 3.
 int32_t write_file_bytes(const char* path, int32_t no_confirm, const void* bytes, int32_t n);

@@ -186,6 +186,23 @@ TEST_F(QuitTest, ReplaceAsksAgainForANameThatCannotBeOpened) {
     EXPECT_TRUE(top("c.txt ") && row(2) == "c.txt");
 }
 
+// Edits a plain sum cannot see: two characters swapped, lines reordered by a block move.
+TEST_F(QuitTest, ReorderingsTheChecksumCannotSeeStillAskAtQuit) {
+    struct Case { Lines before; std::string keys; Lines after; } cases[] = {
+        {{"ab"}, "\x1b" "D\x12" "a", {"ba"}},
+        {{"a", "b", "c"}, "\x1b" "bd\x04\x1bp", {"b", "c", "a"}},
+    };
+    for (const Case& c : cases) {
+        reset();
+        open(c.before);
+        keys(c.keys);
+        EXPECT_EQ(text(), c.after);
+        ASSERT_TRUE(file_is_modified()) << c.keys;   // else Quit would end the test
+        keys("\x1bqd" "\xff" "n");
+        EXPECT_TRUE(seen(0, 0).starts_with(MODIFIED_QUESTION)) << c.keys;
+    }
+}
+
 // After a termination signal an unnamed file goes to qx.save; a file that can be
 // saved neither beside itself nor in HOME makes the status 5.
 TEST_F(QuitTest, EndSignalSavesWhatItCanAndTheStatusSaysIfAllWas) {
