@@ -34,6 +34,8 @@ void load_file(int32_t previous) {
     CurrentFile.view = FileView{};
     copy_text(CurrentFile.name, sizeof CurrentFile.name, record->name);
     FileText& text = CurrentFile.text;
+    // Taken before the read: a change while reading counts as a change.
+    CurrentFile.disk = disk_identity(CurrentFile.name);
     int32_t result =
         read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
                        tab_translation(), &text.fingerprint);

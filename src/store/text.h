@@ -40,6 +40,14 @@ struct FileView {
     int32_t lastColumn;
 };
 
+// A file on disk as it was when the editor last read or wrote it: when it differs
+// now, someone else changed it.
+struct DiskIdentity {
+    int32_t known;   // 0 never looked at (a new or unnamed file), 1 seen
+    uint64_t device, inode, size;
+    int64_t mtimeSeconds, mtimeNanoseconds;
+};
+
 // What the editor knows of one file: live for the file being edited, a snapshot in
 // its open-file record while another file is current.
 struct FileState {
@@ -49,6 +57,7 @@ struct FileState {
     Line* currentLine;
     int32_t currentLineNumber;
     char name[MAX_NAME + 1];
+    DiskIdentity disk;
 };
 using CurrentFileState = FileState;
 

@@ -225,6 +225,20 @@ int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
     return out;
 }
 
+DiskIdentity disk_identity(const char* path) {
+    struct stat st;
+    if (::stat(path, &st) != 0) return DiskIdentity{};
+    return {1, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+bool disk_changed(const DiskIdentity& then, const char* path) {
+    if (!then.known) return false;
+    DiskIdentity now = disk_identity(path);
+    return now.known && (now.device != then.device || now.inode != then.inode || now.size != then.size ||
+                         now.mtimeSeconds != then.mtimeSeconds || now.mtimeNanoseconds != then.mtimeNanoseconds);
+}
+
 int open_regular_file(const char* path, int32_t& why) {
     // Without O_NONBLOCK a FIFO would wait here for a writer, a serial line for carrier.
     int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

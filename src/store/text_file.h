@@ -7,6 +7,7 @@
 
 #include "store/fixed_text.h"
 #include "store/line.h"
+#include "store/text.h"
 
 namespace qx {
 
@@ -47,6 +48,12 @@ int32_t read_file_bytes(const char* path, void* buffer, int32_t size);
 int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
 int32_t next_tab_stop(int32_t column, int32_t tabstop);
+
+// The identity of the file at path now (known 0 when there is none), and whether
+// the file there is no longer the one remembered; a file that has gone is no change
+// anything could overwrite.
+DiskIdentity disk_identity(const char* path);
+bool disk_changed(const DiskIdentity& then, const char* path);
 
 // Why a path cannot be read: an errno value, or NOT_REGULAR_FILE for a FIFO, device
 // or socket, which could block or never end.

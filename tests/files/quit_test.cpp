@@ -186,6 +186,23 @@ TEST_F(QuitTest, ReplaceAsksAgainForANameThatCannotBeOpened) {
     EXPECT_TRUE(top("c.txt ") && row(2) == "c.txt");
 }
 
+// A file another program rewrote since it was read is replaced only when the user says so.
+TEST_F(QuitTest, UpdateAsksBeforeReplacingAFileChangedOnDisk) {
+    dir.write("a.txt", "a\n");
+    open_files({"a.txt"});
+    dir.write("a.txt", "theirs\n");
+    keys("x\x1bU" "\xff" "n");
+    EXPECT_EQ(seen(0, 0), "File changed on disk since read: Overwrite ? (y or n)");
+    EXPECT_EQ(shown_message(), "File not written");
+    EXPECT_EQ(dir.read("a.txt"), "theirs\n");
+    EXPECT_EQ(text(), (Lines{"xa"}));
+    keys("\x1bUy");
+    EXPECT_EQ(dir.read("a.txt"), "xa\n");
+    keys("!\x1bU");   // what it wrote itself is no change
+    EXPECT_TRUE(waits().empty() && shown_message() == "File has been written");
+    EXPECT_EQ(dir.read("a.txt"), "x!a\n");
+}
+
 // Edits a plain sum cannot see: two characters swapped, lines reordered by a block move.
 TEST_F(QuitTest, ReorderingsTheChecksumCannotSeeStillAskAtQuit) {
     struct Case { Lines before; std::string keys; Lines after; } cases[] = {
