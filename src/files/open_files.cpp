@@ -104,6 +104,7 @@ int32_t find_open_file(std::string_view name) {
 void make_new_empty_file() {
     CurrentFile.text = FileText{};
     CurrentFile.view = FileView{};
+    CurrentFile.disk = DiskIdentity{};   // not on disk: nothing was read
     copy_text(CurrentFile.name, sizeof CurrentFile.name, OpenFiles.current->name);
     CurrentFile.named = 0;
     FileText& text = CurrentFile.text;

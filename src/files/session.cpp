@@ -96,18 +96,22 @@ void SetStartingUp(bool on) { g_startingUp = on; }
 void SetLastStartupArgument(bool on) { g_lastArgument = on; }
 
 void editor_exit(int32_t status) {
-    // An exit that begins while one is under way (a read failing during the save)
-    // only ends the process: the terminal first, the files as far as they got.
-    static bool exiting = false;
+    // An exit that begins while one is under way (the save ran out of memory and the
+    // warning's key cannot be read) only ends the process: the terminal first.
+    static bool exiting = false, saving = false;
     if (exiting) {
         EndScreen();
-        std::_Exit(status);
+        std::_Exit(saving ? ENDED_UNSAVED : status);
     }
     exiting = true;
     save_file_state(OpenFiles.currentIndex);   // the edited line goes into the text
     static SaveReport reports[MAX_FILES];
     int32_t saved = 0;
-    if (status == ENDED_SAVED) status = save_all_modified(reports, saved);
+    if (status == ENDED_SAVED) {
+        saving = true;
+        status = save_all_modified(reports, saved);
+        saving = false;
+    }
     close_all_files();
     release_line_buffers();
     release_column_buffer();
