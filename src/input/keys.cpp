@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <thread>
 
 #include "input/macro.h"
 #include "screen/screen.h"
@@ -69,7 +70,7 @@ std::chrono::steady_clock::time_point g_lastLook{};
 
 // A terminal resize is not a key: the window keeps the start-up geometry and the
 // terminal is repainted from it.
-KeyCode read_terminal() {
+KeyCode read_terminal_key() {
     g_fromTerminal = true;
     if (g_pendingCount > 0) {
         KeyCode key = g_pending[0];
@@ -90,6 +91,65 @@ KeyCode read_terminal() {
     }
 }
 
+// Keys read ahead that turned out to be no paste marker, back in front of the others.
+void unread(const KeyCode* keys, int32_t n) {
+    n = std::min(n, PENDING_KEY_SIZE - g_pendingCount);
+    std::memmove(g_pending + n, g_pending, g_pendingCount * sizeof(KeyCode));
+    std::memcpy(g_pending, keys, n * sizeof(KeyCode));
+    g_pendingCount += n;
+}
+
+// The next key if it comes at once: a marker's bytes arrive together.
+KeyCode next_at_once() {
+    if (g_pendingCount > 0) return read_terminal_key();
+    if (!ScreenStarted()) return TERM_NO_KEY;
+    Term().set_nodelay(true);
+    KeyCode key = TERM_NO_KEY;
+    for (int tries = 0; tries < 5 && (key == TERM_NO_KEY || key == TERM_RESIZE); ++tries) {
+        if (tries > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        key = Term().read_key();
+    }
+    Term().set_nodelay(false);
+    return key == TERM_RESIZE ? TERM_NO_KEY : key;
+}
+
+// Whether the keys after an ESC are the rest of a paste marker; if not, they stay to
+// be read.
+bool paste_marker(std::string_view rest) {
+    KeyCode got[8];
+    int32_t n = 0;
+    for (char want : rest) {
+        KeyCode key = next_at_once();
+        if (key == TERM_NO_KEY) break;
+        got[n++] = key;
+        if (key != want) break;
+    }
+    if (n == static_cast<int32_t>(rest.size()) && got[n - 1] == rest.back()) return true;
+    unread(got, n);
+    return false;
+}
+
+bool g_pasteReturn = false;   // the last pasted key was CR: an LF after it is the same line end
+
+// The terminal's keys, with a bracketed paste (ESC [ 200 ~ text ESC [ 201 ~) turned into
+// what typing it would give: printable text, TAB, and line ends as Enter; any other
+// byte or key could not have been typed and is dropped.
+KeyCode read_terminal() {
+    for (;;) {
+        KeyCode key = read_terminal_key();
+        if (key == ESC && paste_marker(Pasting ? "[201~" : "[200~")) {
+            Pasting = !Pasting;
+            g_pasteReturn = false;
+            continue;
+        }
+        if (!Pasting) return key;
+        bool after_return = g_pasteReturn;
+        g_pasteReturn = key == '\r';
+        if (key == '\r' || (key == '\n' && !after_return)) return ENTER;
+        if (key == '\t' || (key >= 32 && key <= 126)) return key;
+    }
+}
+
 }  // namespace
 
 void QueueStartupKey(KeyCode key) {
@@ -106,6 +166,7 @@ void reset_key_reader() {
     g_queued = g_nextQueued = 0;
     g_pendingCount = 0;
     g_fromTerminal = false;
+    g_pasteReturn = false;
     g_lastLook = {};
 }
 

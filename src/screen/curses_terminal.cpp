@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -54,6 +55,15 @@ KeyCode normalise(KeyCode key) {
     return key;
 }
 
+// Bracketed paste: the terminal marks pasted text, so that it goes in as typed text.
+constexpr const char* PASTE_ON = "\033[?2004h";
+constexpr const char* PASTE_OFF = "\033[?2004l";
+
+void put_now(const char* bytes) {
+    std::fputs(bytes, stdout);
+    std::fflush(stdout);
+}
+
 // For a fatal signal: what puts the terminal back (the normal screen, keypad,
 // cursor and mouse reporting off) and its modes from before the start, prepared
 // while it is safe, so the handler only writes and sets.
@@ -84,6 +94,7 @@ void on_fatal_signal(int sig) {
 
 void catch_fatal_signals(bool mouse) {
     g_restoreLength = 0;
+    add_restore(PASTE_OFF);
     if (mouse) add_restore("\033[?1006;1000l");
     add_restore(tigetstr("rmkx"));
     add_restore(tigetstr("cnorm"));
@@ -110,12 +121,14 @@ void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     if (mouse) mousemask(ALL_MOUSE_EVENTS, nullptr);
     g_rows = rows = LINES;
     g_cols = cols = COLS;
+    put_now(PASTE_ON);
     catch_fatal_signals(mouse);
 }
 
 void c_stop() {
     release_fatal_signals();
     mousemask(0, nullptr);
+    put_now(PASTE_OFF);
     if (g_copy) delwin(g_copy);
     g_copy = nullptr;
     g_rows = g_cols = 0;
