@@ -221,7 +221,8 @@ TEST_F(QuitTest, ReorderingsTheChecksumCannotSeeStillAskAtQuit) {
 }
 
 // After a termination signal an unnamed file goes to qx.save; a file that can be
-// saved neither beside itself nor in HOME makes the status 5.
+// saved neither beside itself nor in HOME makes the status 5. A terminal whose reads
+// keep failing is a hang-up too.
 TEST_F(QuitTest, EndSignalSavesWhatItCanAndTheStatusSaysIfAllWas) {
     dir.write("a.txt", "a\n");
     open_files({"a.txt", nullptr});
@@ -237,6 +238,13 @@ TEST_F(QuitTest, EndSignalSavesWhatItCanAndTheStatusSaysIfAllWas) {
     };
     EXPECT_EXIT(hang_up(), ExitedWithCode(5), "could not save no-dir/a.txt\nQX: saved Unnamed File as qx.save\n");
     EXPECT_EQ(dir.read("qx.save"), "hello\n");
+    auto terminal_gone = [&] {
+        ::setenv("HOME", dir.path().c_str(), 1);
+        test::fake_screen().nodelay = true;   // every read fails
+        MainLoopStep();
+    };
+    EXPECT_EXIT(terminal_gone(), ExitedWithCode(4), "saved no-dir/a.txt as .*/a.txt.save\nQX: saved Unnamed File as qx.save.1\n");
+    EXPECT_EQ(dir.read("a.txt.save"), "1a\n");
 }
 
 }  // namespace

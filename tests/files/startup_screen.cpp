@@ -150,7 +150,7 @@ TEST(Startup, BrowseOptionStartsInTheSelector) {
 // A hang-up or termination saves each modified file beside it, never over the
 // original or an earlier save, gives the terminal back and says what it saved.
 TEST(Startup, EndSignalsSaveModifiedFilesAndRestoreTheTerminal) {
-    for (int sig : {SIGHUP, SIGTERM}) {
+    for (int sig : {SIGHUP, SIGTERM, SIGQUIT}) {
         QxScreen s({"a.txt", "b.txt", "c.txt"});
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) s.write_file(name, std::string(name, 1) + "\n");
         s.write_file("b.txt.save", "older\n");
