@@ -57,14 +57,6 @@ void line_abandon() {
     LineEditBuffer.loaded = false;
 }
 
-uint32_t line_checksum(const char* text, int32_t length) {
-    int32_t words = length / 4;
-    uint32_t sum = mem_sum_words(text, words);
-    for (int32_t i = words * 4; i < length; ++i)
-        sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
-    return sum;
-}
-
 uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint) {
     uint32_t sum = 0;
     // The length too: a character moved across a line end changes no sum.
@@ -91,6 +83,11 @@ uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint)
     }
     line_fingerprint = fingerprint_step(h, tail);
     return sum;
+}
+
+uint32_t line_checksum(const char* text, int32_t length) {
+    uint64_t unused;
+    return line_sums(text, length, unused);
 }
 
 uint64_t empty_text_fingerprint() {

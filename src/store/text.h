@@ -24,7 +24,7 @@ struct FileText {
     uint32_t lineCount;
     uint32_t checksum;
     int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
-    uint64_t fingerprint;      // as last read or written; see text_fingerprint
+    uint64_t fingerprint;      // as last read or written; see fingerprint_step
 };
 
 // A file's view group.
