@@ -172,7 +172,9 @@ void reset_editor() {
     reset_search();
     reset_key_reader();
     ForgetEndSignal();
+    TakeResizeNote();
     reset_prompt_stack();
+    reset_redraws();
     SetStartingUp(false);
     SetLastStartupArgument(false);
     // The size the screen has until InitScreen measures the terminal.
@@ -187,7 +189,9 @@ void editor_start(int argc, char** argv) {
     load_options();   // before the terminal starts: it reads the mouse and colour options
     install_editor_hooks();
     SetStartingUp(true);
-    CatchEndSignals();   // before curses starts, which then leaves them to the editor
+    // Before curses starts, which then leaves them to the editor.
+    CatchEndSignals();
+    CatchResizeSignal();
     switch (InitScreen()) {
     case ScreenVerdict::TooLarge: refuse_screen("QX cannot support screen sizes this large\n\n");
     case ScreenVerdict::TooSmall: refuse_screen("QX requires at least 20 rows and 80 columns\n\n");

@@ -189,6 +189,7 @@ void open_selected_file() {
 void edit_menu() {
     line_commit();
     ShowFileMenu(EDIT_MENU, true);
+    RedrawWhileOpen redraw([](void*) { ShowFileMenu(EDIT_MENU, false); }, nullptr);
     for (bool done = false; !done;) {
         switch (ReadMenuKey()) {
         case 'F':

@@ -13,6 +13,7 @@
 #include "input/prompt.h"
 #include "options/options.h"
 #include "screen/messages.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "state/command_state.h"
@@ -189,6 +190,7 @@ void quit_menu() {
         return;
     }
     ShowFileMenu(QUIT_MENU, true);
+    RedrawWhileOpen redraw([](void*) { ShowFileMenu(QUIT_MENU, false); }, nullptr);
     for (bool done = false; !done;) {
         done = true;
         switch (ReadMenuKey()) {

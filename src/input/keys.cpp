@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "input/macro.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "screen/terminal.h"
@@ -68,8 +69,30 @@ int32_t g_pendingCount = 0;
 bool g_fromTerminal = false;   // the last raw key was typed, not queued or played
 std::chrono::steady_clock::time_point g_lastLook{};
 
-// A terminal resize is not a key: the window keeps the start-up geometry and the
-// terminal is repainted from it.
+// A resize is no key: the screen takes the new size and everything on it is drawn
+// again. A size the editor cannot use shows why until the terminal is usable again;
+// keys typed meanwhile are dropped, as nothing they would act on can be seen.
+// While looking without waiting, the look goes on so afterwards.
+void adopt_resize(bool looking = false) {
+    for (ScreenVerdict v; (v = AdoptScreenSize()) != ScreenVerdict::Usable;) {
+        Term().set_nodelay(false);
+        ClearToBottom(0);
+        PutTextAt(0, 0, false, v == ScreenVerdict::TooLarge ? "QX cannot support screen sizes this large"
+                                                            : "QX requires at least 20 rows and 80 columns");
+        RefreshScreen();
+        for (int failures = 0;;) {
+            if (EndSignal()) exit_editor(ENDED_SAVED);
+            KeyCode key = Term().read_key();
+            if (key == TERM_RESIZE) break;
+            if (key == TERM_NO_KEY && ++failures > 1000) exit_editor(ENDED_SAVED);
+        }
+        Term().set_nodelay(looking);
+    }
+    AdoptLayout();
+    RedrawScreen();
+    RefreshScreen();
+}
+
 KeyCode read_terminal_key() {
     g_fromTerminal = true;
     if (g_pendingCount > 0) {
@@ -82,7 +105,7 @@ KeyCode read_terminal_key() {
         if (EndSignal()) exit_editor(ENDED_SAVED);   // saves the modified files first
         KeyCode key = Term().read_key();
         if (key == TERM_RESIZE) {
-            RepaintScreen();
+            adopt_resize();
         } else if (key != TERM_NO_KEY) {
             return key;
         } else if (++failures > 1000) {
@@ -105,12 +128,14 @@ KeyCode next_at_once() {
     if (!ScreenStarted()) return TERM_NO_KEY;
     Term().set_nodelay(true);
     KeyCode key = TERM_NO_KEY;
-    for (int tries = 0; tries < 5 && (key == TERM_NO_KEY || key == TERM_RESIZE); ++tries) {
+    for (int tries = 0; tries < 5 && key == TERM_NO_KEY; ++tries) {
         if (tries > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         key = Term().read_key();
     }
     Term().set_nodelay(false);
-    return key == TERM_RESIZE ? TERM_NO_KEY : key;
+    if (key != TERM_RESIZE) return key;
+    adopt_resize();
+    return TERM_NO_KEY;
 }
 
 // Whether the keys after an ESC are the rest of a paste marker; if not, they stay to
@@ -397,7 +422,7 @@ bool EscapeTypedAhead() {
     while (!escape && g_pendingCount < PENDING_KEY_SIZE) {
         KeyCode key = Term().read_key();
         if (key == TERM_NO_KEY) break;
-        if (key == TERM_RESIZE) RepaintScreen();
+        if (key == TERM_RESIZE) adopt_resize(true);
         else if (key == ESC) escape = true;
         else QueuePendingKey(key);
     }

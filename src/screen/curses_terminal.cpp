@@ -3,6 +3,7 @@
 
 #include <curses.h>
 #include <term.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,11 +20,6 @@ static_assert(TERM_NO_KEY == ERR && TERM_RESIZE == KEY_RESIZE);
 static_assert(TERM_RED == COLOR_RED && TERM_BLUE == COLOR_BLUE);
 static_assert(CODE_ENTER == KEY_ENTER && CODE_MOUSE == KEY_MOUSE && CODE_SLEFT == KEY_SLEFT);
 
-int32_t g_rows = 0, g_cols = 0;
-// The window as it was last sent to the terminal. A terminal that shrinks cuts
-// the window down; the copy (a pad, which a resize leaves alone) brings it back.
-WINDOW* g_copy = nullptr;
-int g_copyRow = 0, g_copyColumn = 0;
 
 attr_t attributes(uint32_t attrs) {
     return COLOR_PAIR(static_cast<short>(attrs & 0xFF)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
@@ -119,8 +115,8 @@ void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     raw();
     noecho();
     if (mouse) mousemask(ALL_MOUSE_EVENTS, nullptr);
-    g_rows = rows = LINES;
-    g_cols = cols = COLS;
+    rows = LINES;
+    cols = COLS;
     put_now(PASTE_ON);
     catch_fatal_signals(mouse);
 }
@@ -129,9 +125,6 @@ void c_stop() {
     release_fatal_signals();
     mousemask(0, nullptr);
     put_now(PASTE_OFF);
-    if (g_copy) delwin(g_copy);
-    g_copy = nullptr;
-    g_rows = g_cols = 0;
     endwin();
 }
 
@@ -156,32 +149,26 @@ void c_clear_to_bottom() { wclrtobot(stdscr); }
 void c_attr_on(uint32_t attrs) { wattr_on(stdscr, attributes(attrs), nullptr); }
 void c_attr_off(uint32_t attrs) { wattr_off(stdscr, attributes(attrs), nullptr); }
 
-// The copy is taken before the window reaches the terminal: a refresh may be
-// where curses notices that the terminal shrank, and then cuts the window.
-void c_refresh() {
-    if (g_rows > 0) {
-        if (!g_copy) g_copy = newpad(g_rows, g_cols);
-        if (g_copy) {
-            getyx(stdscr, g_copyRow, g_copyColumn);
-            copywin(stdscr, g_copy, 0, 0, 0, 0, g_rows - 1, g_cols - 1, FALSE);
-        }
-    }
-    wrefresh(stdscr);
-}
+void c_refresh() { wrefresh(stdscr); }
 
-void c_repaint(int32_t rows, int32_t cols) {
-    resize_term(rows, cols);
-    if (g_copy) {
-        copywin(g_copy, stdscr, 0, 0, 0, 0, rows - 1, cols - 1, FALSE);
-        wmove(stdscr, g_copyRow, g_copyColumn);
-    }
+// The editor notes SIGWINCH itself (curses would let it restart a waiting read);
+// the window takes the size the terminal now has.
+void c_resize(int32_t& rows, int32_t& cols) {
+    struct winsize size {};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0)
+        resize_term(size.ws_row, size.ws_col);
+    rows = LINES;
+    cols = COLS;
     clearok(curscr, TRUE);
-    wrefresh(stdscr);
 }
 
 void c_ring() { beep(); }
 void c_set_nodelay(bool on) { nodelay(stdscr, on ? TRUE : FALSE); }
-int32_t c_read_key() { return normalise(wgetch(stdscr)); }
+int32_t c_read_key() {
+    if (TakeResizeNote()) return KEY_RESIZE;
+    int key = wgetch(stdscr);
+    return key == ERR && TakeResizeNote() ? KEY_RESIZE : normalise(key);
+}
 
 MouseReport c_read_mouse(int32_t& row, int32_t& col) {
     MEVENT event;
@@ -199,7 +186,7 @@ MouseReport c_read_mouse(int32_t& row, int32_t& col) {
 }
 
 constexpr Terminal REAL_TERMINAL{
-    c_start, c_stop, c_set_mouse, c_define_pair, c_set_background, c_move, c_cursor, c_add, c_insert_char, c_insert_text, c_delete_char, c_insert_line, c_delete_line, c_clear_to_eol, c_clear_to_bottom, c_attr_on, c_attr_off, c_refresh, c_repaint, c_ring, c_set_nodelay, c_read_key, c_read_mouse,
+    c_start, c_stop, c_set_mouse, c_define_pair, c_set_background, c_move, c_cursor, c_add, c_insert_char, c_insert_text, c_delete_char, c_insert_line, c_delete_line, c_clear_to_eol, c_clear_to_bottom, c_attr_on, c_attr_off, c_refresh, c_resize, c_ring, c_set_nodelay, c_read_key, c_read_mouse,
 };
 
 }  // namespace
