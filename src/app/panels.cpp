@@ -101,30 +101,41 @@ RowText size_row(const char* label, const FileText& text) {
 
 void ShowHelp() {
     line_commit();
-    OpenPanel(" - QX Help Panel");
-    int32_t column = (ScreenColumns - static_cast<int32_t>(HELP_LINES[0].size())) / 2;
-    int32_t first_page = std::min<int32_t>(ScreenRows - 4, HELP_LINE_COUNT);
-    for (int32_t i = 0; i < first_page; ++i) PutTextAt(column, FIRST_TEXT_ROW + i, false, HELP_LINES[i]);
-    DrawSeparator(ScreenRows - 2);
-    if (first_page < HELP_LINE_COUNT) {
+    // The lines of the page shown; the pages are cut for the size at opening.
+    struct Page {
+        int32_t first, end;
+    } page{0, std::min<int32_t>(ScreenRows - 4, HELP_LINE_COUNT)};
+    auto draw = [](void* p) {
+        const Page& shown = *static_cast<const Page*>(p);
+        DrawPanelTitle(" - QX Help Panel");
+        int32_t column = (ScreenColumns - static_cast<int32_t>(HELP_LINES[0].size())) / 2;
+        for (int32_t i = shown.first; i < shown.end && FIRST_TEXT_ROW + i - shown.first < ScreenRows - 2; ++i)
+            PutTextAt(column, FIRST_TEXT_ROW + i - shown.first, false, HELP_LINES[i]);
+        if (shown.end == HELP_LINE_COUNT) {
+            DrawPanelFooter();
+            return;
+        }
+        DrawSeparator(ScreenRows - 2);
         PutTextAt(0, ScreenRows - 1, false, "more... press ENTER to view");
         MoveTo(0, 0);
+    };
+    BeginPromptMode();
+    draw(&page);
+    RedrawWhileOpen redraw(draw, &page);
+    if (page.end < HELP_LINE_COUNT) {
         WaitForEnter();
-        ClearToBottom(FIRST_TEXT_ROW);
-        for (int32_t i = first_page; i < HELP_LINE_COUNT; ++i)
-            PutTextAt(column, FIRST_TEXT_ROW + i - first_page, false, HELP_LINES[i]);
-        DrawSeparator(ScreenRows - 2);
+        page = {page.end, HELP_LINE_COUNT};
+        draw(&page);
     }
-    PutTextAt(0, ScreenRows - 1, false, message_text(MSG_RETURN_PROMPT));
     ClosePanel();
 }
 
 void ShowAbout() {
     line_commit();
-    OpenPanel(" - About QX (2005)");
-    int32_t column = (ScreenColumns - static_cast<int32_t>(ABOUT_LINES[0].size())) / 2;
-    for (int32_t i = 0; i < ABOUT_LINE_COUNT; ++i) PutTextAt(column, FIRST_TEXT_ROW + i, false, ABOUT_LINES[i]);
-    ClosePanel();
+    ShowPanel(" - About QX (2005)", [] {
+        int32_t column = (ScreenColumns - static_cast<int32_t>(ABOUT_LINES[0].size())) / 2;
+        for (int32_t i = 0; i < ABOUT_LINE_COUNT; ++i) PutTextAt(column, FIRST_TEXT_ROW + i, false, ABOUT_LINES[i]);
+    });
 }
 
 int64_t memory_in_use() {
@@ -144,21 +155,21 @@ int64_t memory_in_use() {
 
 void ShowStatus() {
     line_commit();
-    int64_t memory = memory_in_use();   // refreshes the current file's record first
-    OpenPanel(" - QX Status Panel ");
-    const FileText& text = CurrentFile.text;
-    PutTextAt(0, 3, false, format("%s %s", "Curr Filename:  ", shorten_left(CurrentFile.name, ScreenColumns - 18).c_str()));
-    PutTextAt(0, 4, false, size_row("Size:           ", text));
-    PutTextAt(0, 5, false, format("%s%s", "File format:     ", text.format == 'd' ? "DOS/Win" : "Linux"));
-    PutTextAt(0, 7, false, size_row("Block Line Buf: ", LineBlockBuffer));
-    PutTextAt(0, 8, false, size_row("Single Line Buf:", SingleLineBuffer));
-    PutTextAt(0, 9, false, size_row("Column Buf:     ", ColumnBuffer));
-    PutTextAt(0, 11, false, format("%s %d %s %d %s", "Undo Actions:   ", undo_steps(), "Actions in", undo_items(),
-                                   "Undo Items"));
-    PutTextAt(0, 13, false, format("%s %d %s", "Memory In Use:  ", static_cast<int32_t>(memory), "Bytes"));
-    PutTextAt(0, 15, false, format("%s %d", "Files Open:     ", OpenFiles.count));
-    PutTextAt(0, 17, false, format("%s %d", "Macros Defined: ", static_cast<int32_t>(Macros.count)));
-    ClosePanel();
+    ShowPanel(" - QX Status Panel ", [] {
+        int64_t memory = memory_in_use();   // refreshes the current file's record first
+        const FileText& text = CurrentFile.text;
+        PutTextAt(0, 3, false, format("%s %s", "Curr Filename:  ", shorten_left(CurrentFile.name, ScreenColumns - 18).c_str()));
+        PutTextAt(0, 4, false, size_row("Size:           ", text));
+        PutTextAt(0, 5, false, format("%s%s", "File format:     ", text.format == 'd' ? "DOS/Win" : "Linux"));
+        PutTextAt(0, 7, false, size_row("Block Line Buf: ", LineBlockBuffer));
+        PutTextAt(0, 8, false, size_row("Single Line Buf:", SingleLineBuffer));
+        PutTextAt(0, 9, false, size_row("Column Buf:     ", ColumnBuffer));
+        PutTextAt(0, 11, false, format("%s %d %s %d %s", "Undo Actions:   ", undo_steps(), "Actions in", undo_items(),
+                                       "Undo Items"));
+        PutTextAt(0, 13, false, format("%s %d %s", "Memory In Use:  ", static_cast<int32_t>(memory), "Bytes"));
+        PutTextAt(0, 15, false, format("%s %d", "Files Open:     ", OpenFiles.count));
+        PutTextAt(0, 17, false, format("%s %d", "Macros Defined: ", static_cast<int32_t>(Macros.count)));
+    });
 }
 
 }  // namespace qx

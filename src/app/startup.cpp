@@ -25,6 +25,7 @@
 #include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
+#include "screen/terminal.h"
 #include "store/hooks.h"
 #include "store/memory.h"
 #include "store/text.h"
@@ -180,7 +181,10 @@ void reset_editor() {
     reset_typing();
     reset_search();
     reset_key_reader();
+    ForgetEndSignal();
+    TakeResizeNote();
     reset_prompt_stack();
+    reset_redraws();
     SetStartingUp(false);
     SetLastStartupArgument(false);
     // The size the screen has until InitScreen measures the terminal.
@@ -195,6 +199,9 @@ void editor_start(int argc, char** argv) {
     load_options();   // before the terminal starts: it reads the mouse and colour options
     install_editor_hooks();
     SetStartingUp(true);
+    // Before curses starts, which then leaves them to the editor.
+    CatchEndSignals();
+    CatchResizeSignal();
     switch (InitScreen()) {
     case ScreenVerdict::TooLarge: refuse_screen("QX cannot support screen sizes this large\n\n");
     case ScreenVerdict::TooSmall: refuse_screen("QX requires at least 20 rows and 80 columns\n\n");

@@ -32,6 +32,7 @@ void swap_block_and_column_buffers() {
     std::swap(LineBlockBuffer.charCount, ColumnBuffer.charCount);
     std::swap(LineBlockBuffer.lineCount, ColumnBuffer.lineCount);
     std::swap(LineBlockBuffer.checksum, ColumnBuffer.checksum);
+    std::swap(LineBlockBuffer.fingerprint, ColumnBuffer.fingerprint);
 }
 
 }  // namespace qx

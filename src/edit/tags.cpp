@@ -58,15 +58,15 @@ void tag_jump() {
 }
 
 void list_tags() {
-    OpenPanel(" - Tags Listing");
-    PutTextAt(0, 3, false, "Tag     LineNum");
-    for (int32_t i = 0; i < TAG_COUNT; ++i) {
-        RowText row;
-        if (tags()[i]) row.appendf("%d      %d", i, tags()[i]);
-        else row.appendf("%d      %s", i, "Undefined");
-        PutTextAt(1, i + 5, false, row);
-    }
-    ClosePanel();
+    ShowPanel(" - Tags Listing", [] {
+        PutTextAt(0, 3, false, "Tag     LineNum");
+        for (int32_t i = 0; i < TAG_COUNT; ++i) {
+            RowText row;
+            if (tags()[i]) row.appendf("%d      %d", i, tags()[i]);
+            else row.appendf("%d      %s", i, "Undefined");
+            PutTextAt(1, i + 5, false, row);
+        }
+    });
 }
 
 // An empty, unreadable or non-positive answer means line 1.

@@ -69,7 +69,7 @@ void TypeChar(int c) {
     *at = static_cast<char>(c);
     ++LineEditBuffer.length;
     ++view.cursorColumn;
-    if (Options.textWrapping && !undo_in_progress()) {
+    if (Options.textWrapping && !undo_in_progress() && !Pasting) {
         flush_undo();
         wrap_while_typing(0);
     }
@@ -81,7 +81,7 @@ void NewLine() {
     int32_t status = 0;
     if (view.cursorColumn > 0) {
         int32_t indent = 0;
-        if (Options.autoIndent) {
+        if (Options.autoIndent && !Pasting) {
             indent = buffer_indent();
             if (LineEditBuffer.length == 0 || indent == LineEditBuffer.length) indent = g_rememberedIndent;
             else g_rememberedIndent = indent;

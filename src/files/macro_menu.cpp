@@ -94,19 +94,19 @@ void read_macro() {
 // The list starts right under its heading: the rows below it down to the panel's
 // closing separator hold screen rows - 6 macros.
 void list_macros() {
-    OpenPanel(" - Available Macros");
-    PutTextAt(0, 3, false, "Idx     Macro Name              Macro Size");
-    int32_t index = 0;
-    for (ListLink* node = Macros.count ? Macros.first : nullptr; node && index < ScreenRows - 6;
-         node = node->next, ++index) {
-        const auto* macro = static_cast<const Macro*>(node);
-        int32_t row = MACRO_LIST_FIRST_ROW + index;
-        RowText entry;
-        PutTextAt(0, row, false, entry.appendf("%d       %s", index, macro->name));
-        RowText size;
-        PutTextAt(MACRO_SIZE_COLUMN, row, false, size.appendf("%d", macro->keyCount));
-    }
-    ClosePanel();
+    ShowPanel(" - Available Macros", [] {
+        PutTextAt(0, 3, false, "Idx     Macro Name              Macro Size");
+        int32_t index = 0;
+        for (ListLink* node = Macros.count ? Macros.first : nullptr; node && index < ScreenRows - 6;
+             node = node->next, ++index) {
+            const auto* macro = static_cast<const Macro*>(node);
+            int32_t row = MACRO_LIST_FIRST_ROW + index;
+            RowText entry;
+            PutTextAt(0, row, false, entry.appendf("%d       %s", index, macro->name));
+            RowText size;
+            PutTextAt(MACRO_SIZE_COLUMN, row, false, size.appendf("%d", macro->keyCount));
+        }
+    });
 }
 
 }  // namespace qx

@@ -34,9 +34,11 @@ void load_file(int32_t previous) {
     CurrentFile.view = FileView{};
     copy_text(CurrentFile.name, sizeof CurrentFile.name, record->name);
     FileText& text = CurrentFile.text;
+    // Taken before the read: a change while reading counts as a change.
+    CurrentFile.disk = disk_identity(CurrentFile.name);
     int32_t result =
         read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
-                       tab_translation());
+                       tab_translation(), &text.fingerprint);
     if (result != MSG_SUCCESS) {
         OpenResult = result;
         UpdateStatus(false, result, TypingMode);
@@ -102,6 +104,7 @@ int32_t find_open_file(std::string_view name) {
 void make_new_empty_file() {
     CurrentFile.text = FileText{};
     CurrentFile.view = FileView{};
+    CurrentFile.disk = DiskIdentity{};   // not on disk: nothing was read
     copy_text(CurrentFile.name, sizeof CurrentFile.name, OpenFiles.current->name);
     CurrentFile.named = 0;
     FileText& text = CurrentFile.text;
@@ -109,6 +112,7 @@ void make_new_empty_file() {
     text.charCount = 1;
     text.lineCount = 1;
     text.checksum = 0;
+    text.fingerprint = empty_text_fingerprint();
     Line* line = new_line(nullptr, 0);
     list_append(text.lines, line);
     CurrentFile.currentLine = CurrentFile.view.topLine = CurrentFile.view.bottomLine = line;
@@ -185,6 +189,7 @@ void open_selected_file() {
 void edit_menu() {
     line_commit();
     ShowFileMenu(EDIT_MENU, true);
+    RedrawWhileOpen redraw([](void*) { ShowFileMenu(EDIT_MENU, false); }, nullptr);
     for (bool done = false; !done;) {
         switch (ReadMenuKey()) {
         case 'F':

@@ -13,6 +13,7 @@
 #include "input/prompt.h"
 #include "options/options.h"
 #include "screen/messages.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "state/command_state.h"
@@ -47,8 +48,20 @@ void set_current_named(int32_t named) {
 // complete write, so the file then counts as unmodified.
 bool write_current_text(const char* path) {
     FileText& text = CurrentFile.text;
-    return write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount,
-                           text.lineCount, text.checksum, tab_translation()) == MSG_SUCCESS;
+    if (write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount, text.lineCount,
+                        text.checksum, tab_translation(), &text.fingerprint) != MSG_SUCCESS)
+        return false;
+    if (std::string_view(path) == CurrentFile.name) CurrentFile.disk = disk_identity(path);
+    return true;
+}
+
+// Before the current file's own name is written over: when another program changed
+// the file since it was read or written here, the user decides.
+bool may_replace_own_file(const char* path) {
+    if (std::string_view(path) != CurrentFile.name || !disk_changed(CurrentFile.disk, path)) return true;
+    bool yes = AskYesNo("File changed on disk since read: Overwrite ? (y or n)");
+    if (!yes) ShowMessage("File not written");
+    return yes;
 }
 
 // Update; false when nothing was written.
@@ -61,6 +74,7 @@ bool update_current_file() {
         if (!choose_file_name(MSG_SELECT_WRITE, MSG_NONE_TO_WRITE, name, sizeof name, true)) return false;
         set_current_name(name);
     }
+    if (named && !may_replace_own_file(CurrentFile.name)) return false;
     if (!write_current_text(CurrentFile.name)) {
         ShowMessage("Failed to write file");
         if (!named) set_current_name(UNNAMED_FILE);
@@ -129,6 +143,7 @@ void write_under_new_name() {
         ShowMessage("File not written");
         return;
     }
+    if (!may_replace_own_file(name)) return;
     line_commit();
     ShowMessage(write_current_text(name) ? "File has been written" : "Failed to write file");
 }
@@ -175,6 +190,7 @@ void quit_menu() {
         return;
     }
     ShowFileMenu(QUIT_MENU, true);
+    RedrawWhileOpen redraw([](void*) { ShowFileMenu(QUIT_MENU, false); }, nullptr);
     for (bool done = false; !done;) {
         done = true;
         switch (ReadMenuKey()) {

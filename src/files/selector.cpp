@@ -95,6 +95,12 @@ public:
         return position;
     }
 
+    // After a resize: the page with position, for the layout as it is now.
+    void redraw(int32_t position) {
+        draw_page(std::min(position, n_ - 1) / layout_.pageCapacity, position);
+        if (position < n_) move_to(position);
+    }
+
     void rest_cursor() const {
         if (marked_ >= 0) MoveTo(marker_column(marked_), marker_row(marked_));
     }
@@ -260,8 +266,8 @@ SelectorPath path_from_start(std::string_view start, std::string_view dir, std::
     return (path += '/') += name;
 }
 
-int32_t choose_entry(const SelectorLayout& layout, SelectorEntry* entries, int32_t n, char* destination,
-                     int32_t size, int32_t& position) {
+int32_t choose_entry(SelectorLayout& layout, std::string_view title, SelectorEntry* entries, int32_t n,
+                     char* destination, int32_t size, int32_t& position) {
     destination[0] = '\0';
     if (n <= 0) return 0;
     Chooser chooser(layout, entries, n);
@@ -273,6 +279,25 @@ int32_t choose_entry(const SelectorLayout& layout, SelectorEntry* entries, int32
     int32_t pos = chooser.move_to(position);
     auto editing = [&] { return pos == n; };
     auto edit = [&](int key) { EditLineKey(typed.name, capacity, key, edit_position, edit_column, edit_row); };
+    struct Open {
+        SelectorLayout& layout;
+        std::string_view title;
+        Chooser& chooser;
+        const int32_t& pos;
+        int32_t n;
+        int32_t& edit_row;
+        const int32_t& edit_column;
+    } open{layout, title, chooser, pos, n, edit_row, edit_column};
+    RedrawWhileOpen redraw(
+        [](void* context) {
+            Open& o = *static_cast<Open*>(context);
+            o.layout = selector_layout(o.layout.face, ScreenRows, ScreenColumns);
+            o.edit_row = o.layout.fileRow;
+            DrawPanelTitle(o.title);
+            o.chooser.redraw(o.pos);
+            if (o.pos == o.n) MoveTo(o.edit_column, o.edit_row);
+        },
+        &open);
 
     bool chosen = false;
     for (;;) {
@@ -377,7 +402,7 @@ void select_file_name(std::string_view title, char* destination, int32_t size, b
         EntryTable table(listing.count());
         fill_entries(listing, table);
         char name[SELECTOR_NAME_SIZE];
-        int32_t result = choose_entry(layout, table.entries(), table.count(), name, sizeof name, position);
+        int32_t result = choose_entry(layout, title, table.entries(), table.count(), name, sizeof name, position);
         if (result == 0) break;
         if (result == 2) {
             dir = enter_directory(dir, name);
@@ -414,14 +439,15 @@ int32_t select_open_file(std::string_view title, char* destination, int32_t size
         SelectorEntry& entry = table.entries()[n];
         copy_text(entry.name, SELECTOR_NAME_SIZE, f->name);
         uint32_t chars = 0, lines = 0, checksum = 0;
-        text_count(f->text, false, chars, lines, checksum);
+        uint64_t fingerprint = 0;
+        text_count(f->text, false, chars, lines, checksum, &fingerprint);
         entry.lines = static_cast<int32_t>(lines);
         entry.chars = static_cast<int32_t>(chars);
-        entry.changed = counts_differ(f->text, chars, lines, checksum);
+        entry.changed = counts_differ(f->text, chars, lines, checksum, fingerprint);
     }
     int32_t position = preselected;
     char name[SELECTOR_NAME_SIZE];
-    int32_t result = choose_entry(layout, table.entries(), n, name, sizeof name, position);
+    int32_t result = choose_entry(layout, title, table.entries(), n, name, sizeof name, position);
     int32_t index = preselected;
     if (result != 0) {
         if (position == 0) {   // entry 0 or a typed name: found by name

@@ -69,8 +69,9 @@ bool choose_file_name(MessageId title, MessageId none, char* destination, int32_
 int32_t select_open_file(std::string_view title, char* destination, int32_t size, bool redraw);
 // The interaction loop over n entries: 0 cancelled, 1 a file or a name that does not
 // exist, 2 a directory. position is where it starts and, after a choice, the index
-// chosen (0 for a typed name).
-int32_t choose_entry(const SelectorLayout& layout, SelectorEntry* entries, int32_t n, char* destination,
-                     int32_t size, int32_t& position);
+// chosen (0 for a typed name). After a resize the layout is made again for the new
+// size and the panel, under its title, drawn again.
+int32_t choose_entry(SelectorLayout& layout, std::string_view title, SelectorEntry* entries, int32_t n,
+                     char* destination, int32_t size, int32_t& position);
 
 }  // namespace qx

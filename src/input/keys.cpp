@@ -5,8 +5,10 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <thread>
 
 #include "input/macro.h"
+#include "screen/panels.h"
 #include "screen/screen.h"
 #include "screen/status.h"
 #include "screen/terminal.h"
@@ -67,9 +69,31 @@ int32_t g_pendingCount = 0;
 bool g_fromTerminal = false;   // the last raw key was typed, not queued or played
 std::chrono::steady_clock::time_point g_lastLook{};
 
-// A terminal resize is not a key: the window keeps the start-up geometry and the
-// terminal is repainted from it.
-KeyCode read_terminal() {
+// A resize is no key: the screen takes the new size and everything on it is drawn
+// again. A size the editor cannot use shows why until the terminal is usable again;
+// keys typed meanwhile are dropped, as nothing they would act on can be seen.
+// While looking without waiting, the look goes on so afterwards.
+void adopt_resize(bool looking = false) {
+    for (ScreenVerdict v; (v = AdoptScreenSize()) != ScreenVerdict::Usable;) {
+        Term().set_nodelay(false);
+        ClearToBottom(0);
+        PutTextAt(0, 0, false, v == ScreenVerdict::TooLarge ? "QX cannot support screen sizes this large"
+                                                            : "QX requires at least 20 rows and 80 columns");
+        RefreshScreen();
+        for (int failures = 0;;) {
+            if (EndSignal()) exit_editor(ENDED_SAVED);
+            KeyCode key = Term().read_key();
+            if (key == TERM_RESIZE) break;
+            if (key == TERM_NO_KEY && ++failures > 1000) exit_editor(ENDED_SAVED);
+        }
+        Term().set_nodelay(looking);
+    }
+    AdoptLayout();
+    RedrawScreen();
+    RefreshScreen();
+}
+
+KeyCode read_terminal_key() {
     g_fromTerminal = true;
     if (g_pendingCount > 0) {
         KeyCode key = g_pending[0];
@@ -78,14 +102,76 @@ KeyCode read_terminal() {
     }
     if (!ScreenStarted()) return ENTER;
     for (int failures = 0;;) {
+        if (EndSignal()) exit_editor(ENDED_SAVED);   // saves the modified files first
         KeyCode key = Term().read_key();
         if (key == TERM_RESIZE) {
-            RepaintScreen();
+            adopt_resize();
         } else if (key != TERM_NO_KEY) {
             return key;
         } else if (++failures > 1000) {
-            exit_editor(0);   // the terminal is gone: there is nobody left to ask
+            exit_editor(ENDED_SAVED);   // the terminal is gone: save what it showed
         }
+    }
+}
+
+// Keys read ahead that turned out to be no paste marker, back in front of the others.
+void unread(const KeyCode* keys, int32_t n) {
+    n = std::min(n, PENDING_KEY_SIZE - g_pendingCount);
+    std::memmove(g_pending + n, g_pending, g_pendingCount * sizeof(KeyCode));
+    std::memcpy(g_pending, keys, n * sizeof(KeyCode));
+    g_pendingCount += n;
+}
+
+// The next key if it comes at once: a marker's bytes arrive together.
+KeyCode next_at_once() {
+    if (g_pendingCount > 0) return read_terminal_key();
+    if (!ScreenStarted()) return TERM_NO_KEY;
+    Term().set_nodelay(true);
+    KeyCode key = TERM_NO_KEY;
+    for (int tries = 0; tries < 5 && key == TERM_NO_KEY; ++tries) {
+        if (tries > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        key = Term().read_key();
+    }
+    Term().set_nodelay(false);
+    if (key != TERM_RESIZE) return key;
+    adopt_resize();
+    return TERM_NO_KEY;
+}
+
+// Whether the keys after an ESC are the rest of a paste marker; if not, they stay to
+// be read.
+bool paste_marker(std::string_view rest) {
+    KeyCode got[8];
+    int32_t n = 0;
+    for (char want : rest) {
+        KeyCode key = next_at_once();
+        if (key == TERM_NO_KEY) break;
+        got[n++] = key;
+        if (key != want) break;
+    }
+    if (n == static_cast<int32_t>(rest.size()) && got[n - 1] == rest.back()) return true;
+    unread(got, n);
+    return false;
+}
+
+bool g_pasteReturn = false;   // the last pasted key was CR: an LF after it is the same line end
+
+// The terminal's keys, with a bracketed paste (ESC [ 200 ~ text ESC [ 201 ~) turned into
+// what typing it would give: printable text, TAB, and line ends as Enter; any other
+// byte or key could not have been typed and is dropped.
+KeyCode read_terminal() {
+    for (;;) {
+        KeyCode key = read_terminal_key();
+        if (key == ESC && paste_marker(Pasting ? "[201~" : "[200~")) {
+            Pasting = !Pasting;
+            g_pasteReturn = false;
+            continue;
+        }
+        if (!Pasting) return key;
+        bool after_return = g_pasteReturn;
+        g_pasteReturn = key == '\r';
+        if (key == '\r' || (key == '\n' && !after_return)) return ENTER;
+        if (key == '\t' || (key >= 32 && key <= 126)) return key;
     }
 }
 
@@ -105,6 +191,7 @@ void reset_key_reader() {
     g_queued = g_nextQueued = 0;
     g_pendingCount = 0;
     g_fromTerminal = false;
+    g_pasteReturn = false;
     g_lastLook = {};
 }
 
@@ -325,6 +412,7 @@ void DeferEscapeLook() { g_lastLook = std::chrono::steady_clock::now(); }
 
 bool EscapeTypedAhead() {
     if (!ScreenStarted()) return false;
+    if (EndSignal()) exit_editor(ENDED_SAVED);   // a long repetition is no reason to wait
     auto now = std::chrono::steady_clock::now();
     if (now - g_lastLook < std::chrono::milliseconds(100)) return false;
     g_lastLook = now;
@@ -334,7 +422,7 @@ bool EscapeTypedAhead() {
     while (!escape && g_pendingCount < PENDING_KEY_SIZE) {
         KeyCode key = Term().read_key();
         if (key == TERM_NO_KEY) break;
-        if (key == TERM_RESIZE) RepaintScreen();
+        if (key == TERM_RESIZE) adopt_resize(true);
         else if (key == ESC) escape = true;
         else QueuePendingKey(key);
     }

@@ -18,6 +18,33 @@ namespace {
 
 bool drawing() { return !MacroPlaying(); }
 
+// The text a prompt shows before the answer being edited.
+struct PromptLabel {
+    int32_t column, row;
+    std::string_view text;
+};
+const PromptLabel* g_label = nullptr;
+
+struct LineBeingEdited {
+    const char* buffer;
+    const int32_t* position;
+    const int32_t* column;   // the cursor's
+    int32_t row;
+    const PromptLabel* label;
+};
+
+void redraw_edited_line(void* context) {
+    const LineBeingEdited& e = *static_cast<const LineBeingEdited*>(context);
+    if (!drawing()) return;
+    if (e.label) {
+        MoveTo(0, e.label->row);
+        ClearRow(e.label->row);
+        PutTextAt(e.label->column, e.label->row, false, e.label->text);
+    }
+    PutTextAt(*e.column - *e.position, e.row, false, e.buffer);
+    MoveTo(*e.column, e.row);
+}
+
 }  // namespace
 
 int32_t EditLineKey(char* buffer, int32_t n, int key, int32_t& position, int32_t& column, int32_t& row) {
@@ -110,6 +137,8 @@ int32_t EditLine(char* buffer, int32_t n, int32_t column, int32_t row, bool clea
         MoveTo(column, row);
     }
     int32_t position = 0, length = static_cast<int32_t>(std::strlen(buffer));
+    LineBeingEdited edited{buffer, &position, &column, row, g_label};
+    RedrawWhileOpen redraw(redraw_edited_line, &edited);
     Mode = TypingMode;
     for (;;) {
         int key = ReadKey();
@@ -130,6 +159,9 @@ int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_
         PutTextAt(column, row, false, text);
     };
     int32_t length;
+    PromptLabel label{column, row, text};
+    const PromptLabel* outer = g_label;
+    g_label = column >= 0 && row >= 0 && !(edit_column == -2 && edit_row == -2) ? &label : nullptr;
     if (edit_column == -1 && edit_row == -1) {
         write_text();
         buffer[0] = '\0';
@@ -144,6 +176,7 @@ int32_t Prompt(int32_t column, int32_t row, std::string_view text, int32_t edit_
         buffer[0] = '\0';
         length = EditLine(buffer, n, edit_column, edit_row, true, true);
     }
+    g_label = outer;
     EndPromptMode();
     PlaceCursor();
     return length;
@@ -159,6 +192,7 @@ void ShowFileMenu(std::string_view menu, bool push) {
 
 bool AskYesNo(std::string_view question, bool bell) {
     ShowPromptLine(question);
+    RedrawWhileOpen redraw([](void* q) { ShowPromptLine(*static_cast<std::string_view*>(q)); }, &question);
     int key = std::toupper(ReadKey());
     if (key == 'Y') return true;
     if (key != 'N' && bell) Beep();
@@ -167,10 +201,32 @@ bool AskYesNo(std::string_view question, bool bell) {
 
 int ReadMenuKey() { return std::toupper(ReadPanelKey()); }
 
-void ClosePanel() {
+void DrawPanelFooter() {
     DrawSeparator(ScreenRows - 2);
     PutTextAt(0, ScreenRows - 1, false, message_text(MSG_RETURN_PROMPT));
     MoveTo(0, 0);
+}
+
+void ShowPanel(std::string_view suffix, void (*body)()) {
+    struct Panel {
+        std::string_view suffix;
+        void (*body)();
+    } panel{suffix, body};
+    OpenPanel(suffix);
+    body();
+    RedrawWhileOpen redraw(
+        [](void* p) {
+            const Panel& open = *static_cast<const Panel*>(p);
+            DrawPanelTitle(open.suffix);
+            open.body();
+            DrawPanelFooter();
+        },
+        &panel);
+    ClosePanel();
+}
+
+void ClosePanel() {
+    DrawPanelFooter();
     WaitForEnter();
     EndPromptMode();
     if (OpenFiles.count > 0) ViewScreen();

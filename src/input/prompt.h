@@ -25,6 +25,10 @@ void ShowFileMenu(std::string_view menu, bool push);
 bool AskYesNo(std::string_view question, bool bell = true);
 // The next key of a one-letter menu, in upper case (Enter once ESC ended a repetition).
 int ReadMenuKey();
+// A panel whose body draws itself (at open and after a resize) until Enter.
+void ShowPanel(std::string_view suffix, void (*body)());
+// The closing separator and line of a panel, the cursor at the top.
+void DrawPanelFooter();
 // Draws a panel's closing line, waits for Enter and brings the text back.
 void ClosePanel();
 

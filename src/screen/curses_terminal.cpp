@@ -2,7 +2,13 @@
 #include "screen/terminal.h"
 
 #include <curses.h>
+#include <term.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -14,11 +20,6 @@ static_assert(TERM_NO_KEY == ERR && TERM_RESIZE == KEY_RESIZE);
 static_assert(TERM_RED == COLOR_RED && TERM_BLUE == COLOR_BLUE);
 static_assert(CODE_ENTER == KEY_ENTER && CODE_MOUSE == KEY_MOUSE && CODE_SLEFT == KEY_SLEFT);
 
-int32_t g_rows = 0, g_cols = 0;
-// The window as it was last sent to the terminal. A terminal that shrinks cuts
-// the window down; the copy (a pad, which a resize leaves alone) brings it back.
-WINDOW* g_copy = nullptr;
-int g_copyRow = 0, g_copyColumn = 0;
 
 attr_t attributes(uint32_t attrs) {
     return COLOR_PAIR(static_cast<short>(attrs & 0xFF)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
@@ -53,7 +54,63 @@ KeyCode normalise(KeyCode key) {
     return key;
 }
 
+// Bracketed paste: the terminal marks pasted text, so that it goes in as typed text.
+constexpr const char* PASTE_ON = "\033[?2004h";
+constexpr const char* PASTE_OFF = "\033[?2004l";
+
+void put_now(const char* bytes) {
+    std::fputs(bytes, stdout);
+    std::fflush(stdout);
+}
+
+// For a fatal signal: what puts the terminal back (the normal screen, keypad,
+// cursor and mouse reporting off) and its modes from before the start, prepared
+// while it is safe, so the handler only writes and sets.
+char g_restore[256];
+std::size_t g_restoreLength = 0;
+struct termios g_modes;
+bool g_haveModes = false;
+constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction g_oldActions[std::size(FATAL_SIGNALS)];
+
+void add_restore(const char* bytes) {
+    if (!bytes || bytes == reinterpret_cast<const char*>(-1)) return;
+    std::size_t n = std::strlen(bytes);
+    if (g_restoreLength + n > sizeof g_restore) return;
+    std::memcpy(g_restore + g_restoreLength, bytes, n);
+    g_restoreLength += n;
+}
+
+// Puts the terminal back, then lets the signal do what it did before the editor.
+void on_fatal_signal(int sig) {
+    ssize_t ignored = ::write(STDOUT_FILENO, g_restore, g_restoreLength);
+    (void)ignored;
+    if (g_haveModes) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_modes);
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i)
+        if (FATAL_SIGNALS[i] == sig) ::sigaction(sig, &g_oldActions[i], nullptr);
+    ::raise(sig);
+}
+
+void catch_fatal_signals(bool mouse) {
+    g_restoreLength = 0;
+    add_restore(PASTE_OFF);
+    if (mouse) add_restore("\033[?1006;1000l");
+    add_restore(tigetstr("rmkx"));
+    add_restore(tigetstr("cnorm"));
+    add_restore(tigetstr("rmcup"));
+    struct sigaction action {};
+    action.sa_handler = on_fatal_signal;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i)
+        ::sigaction(FATAL_SIGNALS[i], &action, &g_oldActions[i]);
+}
+
+void release_fatal_signals() {
+    for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i) ::sigaction(FATAL_SIGNALS[i], &g_oldActions[i], nullptr);
+}
+
 void c_start(bool mouse, int32_t& rows, int32_t& cols) {
+    g_haveModes = ::tcgetattr(STDIN_FILENO, &g_modes) == 0;
     initscr();
     start_color();
     use_default_colors();
@@ -61,14 +118,16 @@ void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     raw();
     noecho();
     if (mouse) mousemask(ALL_MOUSE_EVENTS, nullptr);
-    g_rows = rows = LINES;
-    g_cols = cols = COLS;
+    rows = LINES;
+    cols = COLS;
+    put_now(PASTE_ON);
+    catch_fatal_signals(mouse);
 }
 
 void c_stop() {
-    if (g_copy) delwin(g_copy);
-    g_copy = nullptr;
-    g_rows = g_cols = 0;
+    release_fatal_signals();
+    mousemask(0, nullptr);
+    put_now(PASTE_OFF);
     endwin();
 }
 
@@ -93,32 +152,26 @@ void c_clear_to_bottom() { wclrtobot(stdscr); }
 void c_attr_on(uint32_t attrs) { wattr_on(stdscr, attributes(attrs), nullptr); }
 void c_attr_off(uint32_t attrs) { wattr_off(stdscr, attributes(attrs), nullptr); }
 
-// The copy is taken before the window reaches the terminal: a refresh may be
-// where curses notices that the terminal shrank, and then cuts the window.
-void c_refresh() {
-    if (g_rows > 0) {
-        if (!g_copy) g_copy = newpad(g_rows, g_cols);
-        if (g_copy) {
-            getyx(stdscr, g_copyRow, g_copyColumn);
-            copywin(stdscr, g_copy, 0, 0, 0, 0, g_rows - 1, g_cols - 1, FALSE);
-        }
-    }
-    wrefresh(stdscr);
-}
+void c_refresh() { wrefresh(stdscr); }
 
-void c_repaint(int32_t rows, int32_t cols) {
-    resize_term(rows, cols);
-    if (g_copy) {
-        copywin(g_copy, stdscr, 0, 0, 0, 0, rows - 1, cols - 1, FALSE);
-        wmove(stdscr, g_copyRow, g_copyColumn);
-    }
+// The editor notes SIGWINCH itself (curses would let it restart a waiting read);
+// the window takes the size the terminal now has.
+void c_resize(int32_t& rows, int32_t& cols) {
+    struct winsize size {};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0)
+        resize_term(size.ws_row, size.ws_col);
+    rows = LINES;
+    cols = COLS;
     clearok(curscr, TRUE);
-    wrefresh(stdscr);
 }
 
 void c_ring() { beep(); }
 void c_set_nodelay(bool on) { nodelay(stdscr, on ? TRUE : FALSE); }
-int32_t c_read_key() { return normalise(wgetch(stdscr)); }
+int32_t c_read_key() {
+    if (TakeResizeNote()) return KEY_RESIZE;
+    int key = wgetch(stdscr);
+    return key == ERR && TakeResizeNote() ? KEY_RESIZE : normalise(key);
+}
 
 MouseReport c_read_mouse(int32_t& row, int32_t& col) {
     MEVENT event;
@@ -136,7 +189,7 @@ MouseReport c_read_mouse(int32_t& row, int32_t& col) {
 }
 
 constexpr Terminal REAL_TERMINAL{
-    c_start, c_stop, c_set_mouse, c_define_pair, c_set_background, c_move, c_cursor, c_add, c_insert_char, c_insert_text, c_delete_char, c_insert_line, c_delete_line, c_clear_to_eol, c_clear_to_bottom, c_attr_on, c_attr_off, c_refresh, c_repaint, c_ring, c_set_nodelay, c_read_key, c_read_mouse,
+    c_start, c_stop, c_set_mouse, c_define_pair, c_set_background, c_move, c_cursor, c_add, c_insert_char, c_insert_text, c_delete_char, c_insert_line, c_delete_line, c_clear_to_eol, c_clear_to_bottom, c_attr_on, c_attr_off, c_refresh, c_resize, c_ring, c_set_nodelay, c_read_key, c_read_mouse,
 };
 
 }  // namespace

@@ -61,6 +61,14 @@ char DisplayByte(char c) {
     return c;
 }
 
+namespace {
+ScreenVerdict verdict(int32_t rows, int32_t cols) {
+    if (cols >= VIRTUAL_WIDTH) return ScreenVerdict::TooLarge;
+    if (cols >= 80 && rows >= 20) return ScreenVerdict::Usable;
+    return ScreenVerdict::TooSmall;
+}
+}  // namespace
+
 ScreenVerdict InitScreen() {
     int32_t rows = 0, cols = 0;
     Term().start(Options.mouseSupport, rows, cols);
@@ -71,10 +79,25 @@ ScreenVerdict InitScreen() {
     g_savedLeft = 0;
     g_savedWidth = cols;
     ScreenRows = rows;
-    if (cols >= VIRTUAL_WIDTH) return ScreenVerdict::TooLarge;
-    if (cols >= 80 && rows >= 20) return ScreenVerdict::Usable;
-    return ScreenVerdict::TooSmall;
+    return verdict(rows, cols);
 }
+
+ScreenVerdict AdoptScreenSize() {
+    int32_t rows = 0, cols = 0;
+    Term().resize(rows, cols);
+    ScreenVerdict v = verdict(rows, cols);
+    if (v != ScreenVerdict::Usable) return v;   // the editor's geometry waits for a usable one
+    ScreenRows = rows;
+    ScreenColumns = g_viewWidth = g_savedWidth = cols;
+    // The text's view keeps its left column where the width allows; a prompt's is at 0.
+    int32_t& left = g_follow ? g_leftColumn : g_savedLeft;
+    left = std::clamp(left, 0, VIRTUAL_WIDTH - cols);
+    (g_follow ? g_rightColumn : g_savedRight) = left + cols - 1;
+    if (!g_follow) g_rightColumn = cols - 1;
+    return v;
+}
+
+bool InPromptMode() { return !g_follow; }
 
 bool ScreenStarted() { return g_started; }
 
@@ -92,7 +115,6 @@ void EndScreen() {
 
 void RefreshScreen() { Term().refresh(); }
 
-void RepaintScreen() { Term().repaint(ScreenRows, ScreenColumns); }
 
 void PutRawText(std::string_view text) { Term().add(text.data(), static_cast<int32_t>(text.size())); }
 

@@ -21,6 +21,11 @@ extern int32_t ScreenColumns;
 enum class ScreenVerdict { Usable = 0, TooSmall = 1, TooLarge = 2 };
 
 ScreenVerdict InitScreen();
+// After the terminal changed its size: the screen and the views take it when the
+// editor can use it (the verdict says); nothing is drawn.
+ScreenVerdict AdoptScreenSize();
+// True between BeginPromptMode and EndPromptMode.
+bool InPromptMode();
 void SetColours();
 void SetMouseReporting(bool on);
 void EndScreen();
@@ -69,9 +74,5 @@ void Beep();
 
 // The character a text byte is drawn as: one cell for every byte.
 char DisplayByte(char c);
-
-// After a resize: back to the start-up geometry, the window as it was, and the
-// whole terminal drawn again.
-void RepaintScreen();
 
 }  // namespace qx

@@ -74,6 +74,12 @@ void InitStatus() {
     ResetLineNumberCache();
 }
 
+void AdoptLayout() {
+    Layout = ComputeLayout(ScreenColumns);
+    g_modeShown = MODE_SHOWN_NONE;
+    g_messagePending = true;
+}
+
 void SetFirstKeyFlag() { g_firstKey = true; }
 int32_t ModeShown() { return g_modeShown; }
 std::string_view MessageBuffer() { return {g_message, MESSAGE_WIDTH}; }

@@ -27,6 +27,8 @@ StatusLayout ComputeLayout(int32_t columns);
 extern int32_t PendingMessage;   // MessageId a command leaves to be shown when it ends
 
 void InitStatus();
+// After a resize: the positions on row 0 for the new width; the message stays.
+void AdoptLayout();
 void UpdateStatus(bool full, int32_t msg, int32_t mode);
 void ShowMessage(std::string_view text);
 // A message left for the next status redraw instead of being drawn now.

@@ -60,8 +60,9 @@ struct Terminal {
     void (*attr_on)(uint32_t attrs);
     void (*attr_off)(uint32_t attrs);
     void (*refresh)();
-    // After a resize: the start-up geometry, the last refreshed picture, drawn again.
-    void (*repaint)(int32_t rows, int32_t cols);
+    // After a resize: the window takes the terminal's new size, given in rows and
+    // columns; the next refresh draws everything anew.
+    void (*resize)(int32_t& rows, int32_t& cols);
     void (*beep)();
     void (*set_nodelay)(bool on);
     int32_t (*read_key)();
@@ -73,5 +74,17 @@ const Terminal& Term();
 void UseTerminal(const Terminal& terminal);
 const Terminal& CursesTerminal();
 const Terminal& NoTerminal();
+
+// Hang-up and termination signals (SIGHUP, SIGTERM, SIGQUIT, SIGINT) only note
+// themselves: the key reader sees the note and the editor saves and ends in its
+// normal flow. They interrupt a waiting read, so the note is seen at once.
+void CatchEndSignals();
+// The signal noted, 0 for none.
+int EndSignal();
+void ForgetEndSignal();
+// SIGWINCH only notes that the terminal changed its size, and also interrupts a
+// waiting read. True once for each note.
+void CatchResizeSignal();
+bool TakeResizeNote();
 
 }  // namespace qx

@@ -20,6 +20,9 @@ extern int CurrentCommandKey;   // the key that started the command, before Agai
 // Set by whatever sees the user's ESC during a counted repetition: the dispatcher
 // then runs no further repetitions.
 extern bool StopRepeating;
+// True while the terminal delivers a bracketed paste: the text goes in as typed,
+// but without auto indent and without wrapping while typing.
+extern bool Pasting;
 // True while the dispatcher repeats a command with a count above 1.
 extern bool RepeatingCommand;
 inline bool RepetitionRunning() { return RepeatingCommand; }

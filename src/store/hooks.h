@@ -26,6 +26,12 @@ StoreHooks default_store_hooks();
 void install_store_hooks(const StoreHooks& hooks);
 const StoreHooks& store_hooks();
 
+// Exit statuses after a hang-up or a termination signal: every modified file was
+// saved beside itself (or none was modified), or some could not be saved. The exit
+// path saves them when given ENDED_SAVED.
+inline constexpr int32_t ENDED_SAVED = 4;
+inline constexpr int32_t ENDED_UNSAVED = 5;
+
 // Ends the editor through the installed exit path.
 [[noreturn]] void exit_editor(int32_t status);
 

@@ -57,44 +57,80 @@ void line_abandon() {
     LineEditBuffer.loaded = false;
 }
 
-uint32_t line_checksum(const char* text, int32_t length) {
-    int32_t words = length / 4;
-    uint32_t sum = mem_sum_words(text, words);
-    for (int32_t i = words * 4; i < length; ++i)
+uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint) {
+    uint32_t sum = 0;
+    // The length too: a character moved across a line end changes no sum.
+    uint64_t h = FINGERPRINT_START + static_cast<uint64_t>(length);
+    int32_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        sum += static_cast<uint32_t>(word) + static_cast<uint32_t>(word >> 32);
+        h = fingerprint_step(h, word);
+    }
+    // The checksum takes whole 4-byte words, then the last bytes one by one, signed.
+    uint64_t tail = 0;
+    if (i + 4 <= length) {
+        uint32_t word;
+        std::memcpy(&word, text + i, 4);
+        sum += word;
+        tail = word;
+        i += 4;
+    }
+    for (int shift = 32; i < length; ++i, shift += 8) {
         sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+        tail |= static_cast<uint64_t>(static_cast<unsigned char>(text[i])) << shift;
+    }
+    line_fingerprint = fingerprint_step(h, tail);
     return sum;
 }
 
+uint32_t line_checksum(const char* text, int32_t length) {
+    uint64_t unused;
+    return line_sums(text, length, unused);
+}
+
+uint64_t empty_text_fingerprint() {
+    uint64_t line;
+    line_sums(nullptr, 0, line);
+    return fingerprint_step(FINGERPRINT_START, line);
+}
+
 void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_t& lines,
-                uint32_t& checksum) {
+                uint32_t& checksum, uint64_t* fingerprint) {
     chars = lines = checksum = 0;
+    uint64_t h = FINGERPRINT_START;
     uint32_t line_end = text.format == 'u' ? 1 : 2;
     if (memory_mode) line_end += 16;
     for (const Line* line = first_line(text.lines); line; line = next_line(line)) {
         ++lines;
         chars += static_cast<uint32_t>(line->length) + line_end;
-        checksum += line_checksum(line->text(), line->length);
+        uint64_t line_fingerprint;
+        checksum += line_sums(line->text(), line->length, line_fingerprint);
+        h = fingerprint_step(h, line_fingerprint);
     }
+    if (fingerprint) *fingerprint = h;
 }
 
-bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum) {
-    return chars != text.charCount || lines != text.lineCount || checksum != text.checksum;
+bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,
+                   uint64_t fingerprint) {
+    return chars != text.charCount || lines != text.lineCount || checksum != text.checksum ||
+           fingerprint != text.fingerprint;
 }
 
-namespace {
-bool differs(const FileText& text) {
+bool text_modified(const FileText& text) {
     uint32_t chars, lines, checksum;
-    text_count(text, false, chars, lines, checksum);
-    return counts_differ(text, chars, lines, checksum);
+    uint64_t fingerprint;
+    text_count(text, false, chars, lines, checksum, &fingerprint);
+    return counts_differ(text, chars, lines, checksum, fingerprint);
 }
-}  // namespace
 
-bool file_is_modified() { return differs(CurrentFile.text); }
+bool file_is_modified() { return text_modified(CurrentFile.text); }
 
 bool count_modified_files(int32_t& count) {
     count = 0;
     for (EditFile* f = first_open_file(); f; f = next_open_file(f))
-        if (differs(f->text)) ++count;
+        if (text_modified(f->text)) ++count;
     return count > 0;
 }
 

@@ -24,6 +24,7 @@ struct FileText {
     uint32_t lineCount;
     uint32_t checksum;
     int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
+    uint64_t fingerprint;      // as last read or written; see fingerprint_step
 };
 
 // A file's view group.
@@ -39,6 +40,14 @@ struct FileView {
     int32_t lastColumn;
 };
 
+// A file on disk as it was when the editor last read or wrote it: when it differs
+// now, someone else changed it.
+struct DiskIdentity {
+    int32_t known;   // 0 never looked at (a new or unnamed file), 1 seen
+    uint64_t device, inode, size;
+    int64_t mtimeSeconds, mtimeNanoseconds;
+};
+
 // What the editor knows of one file: live for the file being edited, a snapshot in
 // its open-file record while another file is current.
 struct FileState {
@@ -48,6 +57,7 @@ struct FileState {
     Line* currentLine;
     int32_t currentLineNumber;
     char name[MAX_NAME + 1];
+    DiskIdentity disk;
 };
 using CurrentFileState = FileState;
 
@@ -88,13 +98,30 @@ void line_commit();
 void line_abandon();
 
 // Characters (each line end counts 1 for 'u', 2 otherwise; +16 more per line in
-// memory mode), lines and checksum of a text.
+// memory mode), lines and checksum of a text, and with fingerprint its fingerprint.
 void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_t& lines,
-                uint32_t& checksum);
+                uint32_t& checksum, uint64_t* fingerprint = nullptr);
 uint32_t line_checksum(const char* text, int32_t length);
+
+// The checksum is a plain sum: swapped characters, words or lines leave it as it
+// was. The fingerprint follows the order: each line's own (of its bytes and length,
+// independent of the lines before it) is folded into the text's in line order.
+inline constexpr uint64_t FINGERPRINT_START = 0x2545F4914F6CDD1DULL;
+inline uint64_t fingerprint_step(uint64_t h, uint64_t word) {
+    constexpr uint64_t K = 0x9E3779B97F4A7C15ULL;   // odd: for a given word, a one-to-one step
+    return ((h << 29 | h >> 35) + word) * K;
+}
+// A line's checksum, and its own fingerprint in line_fingerprint, in one pass over
+// its words.
+uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint);
+// The fingerprint of a text of one empty line (a new file).
+uint64_t empty_text_fingerprint();
+
 // Whether a recount differs from the counts stored when the text was read or written.
-bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum);
+bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,
+                   uint64_t fingerprint);
 bool file_is_modified();
+bool text_modified(const FileText& text);
 bool count_modified_files(int32_t& count);
 
 // The last `width` characters of text, the first three shown as "..." when cut.

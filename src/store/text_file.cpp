@@ -225,6 +225,20 @@ int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop) {
     return out;
 }
 
+DiskIdentity disk_identity(const char* path) {
+    struct stat st;
+    if (::stat(path, &st) != 0) return DiskIdentity{};
+    return {1, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+bool disk_changed(const DiskIdentity& then, const char* path) {
+    if (!then.known) return false;
+    DiskIdentity now = disk_identity(path);
+    return now.known && (now.device != then.device || now.inode != then.inode || now.size != then.size ||
+                         now.mtimeSeconds != then.mtimeSeconds || now.mtimeNanoseconds != then.mtimeNanoseconds);
+}
+
 int open_regular_file(const char* path, int32_t& why) {
     // Without O_NONBLOCK a FIFO would wait here for a writer, a serial line for carrier.
     int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -277,9 +291,11 @@ int create_temporary_file(std::string_view path, PathText& name) {
 }
 
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs) {
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
+                       uint64_t* fingerprint) {
     format = 'u';
     chars = lines = checksum = 0;
+    uint64_t h = FINGERPRINT_START;
     int32_t why = 0;
     FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
@@ -311,14 +327,18 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
         Line* line = new_line_packed(text, n);
         chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
         ++lines;
-        checksum += line_checksum(text, n);
+        uint64_t line_fingerprint;
+        checksum += line_sums(text, n, line_fingerprint);
+        h = fingerprint_step(h, line_fingerprint);
         list_append(target, line);
         if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
     }
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
         chars = lines = 1;
+        h = empty_text_fingerprint();
     }
+    if (fingerprint) *fingerprint = h;
     release_spare_memory();
     return result;
 }
@@ -367,10 +387,11 @@ bool end_replacement(Replacement& r, bool written) {
 
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
-                        const TabTranslation& tabs) {
+                        const TabTranslation& tabs, uint64_t* fingerprint) {
     Replacement file;
     if (!begin_replacement(path, no_confirm, file)) return MSG_CANNOT_OPEN;
     uint32_t c = 0, l = 0, sum = 0;
+    uint64_t h = FINGERPRINT_START;
     const char* line_end = format == 'u' ? "\n" : "\r\n";
     std::size_t end_length = format == 'u' ? 1 : 2;
     bool written;
@@ -381,7 +402,9 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
             if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
             c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
             ++l;
-            sum += line_checksum(line->text(), line->length);
+            uint64_t line_fingerprint;
+            sum += line_sums(line->text(), line->length, line_fingerprint);
+            h = fingerprint_step(h, line_fingerprint);
             if (tabs.compress) {
                 std::memcpy(scratch, line->text(), line->length);
                 writer->put(scratch, compress_blanks(scratch, line->length, tabs.tabstop));
@@ -396,6 +419,7 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
     chars = c;
     lines = l;
     checksum = sum;
+    if (fingerprint) *fingerprint = h;
     return MSG_SUCCESS;
 }
 

@@ -7,6 +7,7 @@
 
 #include "store/fixed_text.h"
 #include "store/line.h"
+#include "store/text.h"
 
 namespace qx {
 
@@ -26,15 +27,17 @@ struct TabTranslation {
 };
 
 // Appends the file's lines to target. Result 0, 3 (cannot open) or 8 (not text).
+// With fingerprint, the text's fingerprint (text.h) goes there too.
 int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs);
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
+                       uint64_t* fingerprint = nullptr);
 
 // Writes first up to (not including) stop. Result 0 or 3. The counts are set only
 // when the file was written completely. Writing over an existing file asks first
 // (the confirmOverwrite hook) unless no_confirm.
 int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Line* first,
                         Line* stop, uint32_t& chars, uint32_t& lines, uint32_t& checksum,
-                        const TabTranslation& tabs);
+                        const TabTranslation& tabs, uint64_t* fingerprint = nullptr);
 
 // Writes n bytes to path in the same safe way. Result 0 or 3.
 int32_t write_file_bytes(const char* path, int32_t no_confirm, const void* bytes, int32_t n);
@@ -45,6 +48,12 @@ int32_t read_file_bytes(const char* path, void* buffer, int32_t size);
 int32_t expand_tabs(char* buffer, int32_t length, int32_t tabstop);
 int32_t compress_blanks(char* buffer, int32_t length, int32_t tabstop);
 int32_t next_tab_stop(int32_t column, int32_t tabstop);
+
+// The identity of the file at path now (known 0 when there is none), and whether
+// the file there is no longer the one remembered; a file that has gone is no change
+// anything could overwrite.
+DiskIdentity disk_identity(const char* path);
+bool disk_changed(const DiskIdentity& then, const char* path);
 
 // Why a path cannot be read: an errno value, or NOT_REGULAR_FILE for a FIFO, device
 // or socket, which could block or never end.

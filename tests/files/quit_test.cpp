@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -182,6 +184,67 @@ TEST_F(QuitTest, ReplaceAsksAgainForANameThatCannotBeOpened) {
     EXPECT_EQ(seen(2, 5).substr(2, 7), ">b.txt ");
     EXPECT_EQ(seen(2, 7), "");
     EXPECT_TRUE(top("c.txt ") && row(2) == "c.txt");
+}
+
+// A file another program rewrote since it was read is replaced only when the user says so.
+TEST_F(QuitTest, UpdateAsksBeforeReplacingAFileChangedOnDisk) {
+    dir.write("a.txt", "a\n");
+    open_files({"a.txt"});
+    dir.write("a.txt", "theirs\n");
+    keys("x\x1bU" "\xff" "n");
+    EXPECT_EQ(seen(0, 0), "File changed on disk since read: Overwrite ? (y or n)");
+    EXPECT_EQ(shown_message(), "File not written");
+    EXPECT_EQ(dir.read("a.txt"), "theirs\n");
+    EXPECT_EQ(text(), (Lines{"xa"}));
+    keys("\x1bUy");
+    EXPECT_EQ(dir.read("a.txt"), "xa\n");
+    keys("!\x1bU");   // what it wrote itself is no change
+    EXPECT_TRUE(waits().empty() && shown_message() == "File has been written");
+    EXPECT_EQ(dir.read("a.txt"), "x!a\n");
+}
+
+// Edits a plain sum cannot see: two characters swapped, lines reordered by a block move.
+TEST_F(QuitTest, ReorderingsTheChecksumCannotSeeStillAskAtQuit) {
+    struct Case { Lines before; std::string keys; Lines after; } cases[] = {
+        {{"ab"}, "\x1b" "D\x12" "a", {"ba"}},
+        {{"a", "b", "c"}, "\x1b" "bd\x04\x1bp", {"b", "c", "a"}},
+    };
+    for (const Case& c : cases) {
+        reset();
+        open(c.before);
+        keys(c.keys);
+        EXPECT_EQ(text(), c.after);
+        ASSERT_TRUE(file_is_modified()) << c.keys;   // else Quit would end the test
+        keys("\x1bqd" "\xff" "n");
+        EXPECT_TRUE(seen(0, 0).starts_with(MODIFIED_QUESTION)) << c.keys;
+    }
+}
+
+// After a termination signal an unnamed file goes to qx.save; a file that can be
+// saved neither beside itself nor in HOME makes the status 5. A terminal whose reads
+// keep failing is a hang-up too.
+TEST_F(QuitTest, EndSignalSavesWhatItCanAndTheStatusSaysIfAllWas) {
+    dir.write("a.txt", "a\n");
+    open_files({"a.txt", nullptr});
+    keys("1");
+    std::strcpy(CurrentFile.name, "no-dir/a.txt");
+    keys("\x1bnhello");
+    auto hang_up = [] {
+        ::setenv("HOME", "/nonexistent", 1);
+        CatchEndSignals();
+        std::raise(SIGTERM);
+        test::fake_screen().keys.push_back('x');
+        MainLoopStep();
+    };
+    EXPECT_EXIT(hang_up(), ExitedWithCode(5), "could not save no-dir/a.txt\nQX: saved Unnamed File as qx.save\n");
+    EXPECT_EQ(dir.read("qx.save"), "hello\n");
+    auto terminal_gone = [&] {
+        ::setenv("HOME", dir.path().c_str(), 1);
+        test::fake_screen().nodelay = true;   // every read fails
+        MainLoopStep();
+    };
+    EXPECT_EXIT(terminal_gone(), ExitedWithCode(4), "saved no-dir/a.txt as .*/a.txt.save\nQX: saved Unnamed File as qx.save.1\n");
+    EXPECT_EQ(dir.read("a.txt.save"), "1a\n");
 }
 
 }  // namespace

@@ -138,6 +138,7 @@ struct QxScreen::Hooks {
   static int settermprop(VTermProp prop, VTermValue* val, void* user) {
     if (prop == VTERM_PROP_MOUSE)
       static_cast<QxScreen*>(user)->mouse_reporting_ = val->number != VTERM_PROP_MOUSE_NONE;
+    if (prop == VTERM_PROP_ALTSCREEN) static_cast<QxScreen*>(user)->alt_screen_ = val->boolean;
     return 1;  // 0 would make libvterm ignore the mode
   }
   static int bell(void* user) {

@@ -95,6 +95,8 @@ class QxScreen {
   std::pair<int, int> colours(Pos at) const;
   std::optional<Pos> find(std::string_view needle) const;
   int bell_count() const { return bell_count_; }
+  bool mouse_reporting() const { return mouse_reporting_; }
+  bool alt_screen() const { return alt_screen_; }
   // The message area of an 80-column screen, without trailing blanks.
   std::string message80() const;
   // The screen, cursor, process state and last timed-out wait, for failure messages.
@@ -130,6 +132,7 @@ class QxScreen {
   VTermScreen* screen_ = nullptr;
   std::unique_ptr<OutputFixer> fixer_;
   bool mouse_reporting_ = false;
+  bool alt_screen_ = false;
   int bell_count_ = 0;
   int master_ = -1;
   bool output_eof_ = false;

@@ -2,6 +2,9 @@
 // that the editor decodes them itself; the mouse, typing ahead, and resizes.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "qx_screen.h"
 
 namespace qx::test {
@@ -34,8 +37,7 @@ TEST(Keys, FunctionKeysWholeAndSplit) {
 
 // The wheel is refused; a press moves the cursor. Reports outside the editor's own
 // screen are ignored: columns that curses turns negative or huge (in a view scrolled
-// sideways, where adding the left column would bring them back), and rows of a
-// terminal that grew since start-up.
+// sideways, where adding the left column would bring them back), and rows below it.
 TEST(Keys, TheMouse) {
     QxScreen s({"f.txt"});
     s.write_file("f.txt", "first\nsecond line\nthird\n");
@@ -47,7 +49,6 @@ TEST(Keys, TheMouse) {
     s.esc(")");
     QX_ASSERT_SCREEN(s, s.message80() == "Scrolled right to column 40" && s.cursor() == (Pos{3, 7}));
     s.send("\x1b[<0;4294967280;4M\x1b[<0;2147483648;5M");
-    s.resize(100, 30);
     s.click(10, 27);
     s.type("V");
     QX_ASSERT_SCREEN(s, s.row_trimmed(3) == "       V" && s.cursor() == (Pos{3, 8}));
@@ -69,39 +70,54 @@ TEST(Keys, EscapeEndsALongRepetition) {
                             s.row(0).substr(71) == "      INS");
 }
 
+// A resize is no key: the screen takes the new size and what is open is drawn again
+// for it; a size the editor cannot use says so, and keys typed meanwhile are dropped.
 TEST(Keys, AResizeIsNoKey) {
     QxScreen s({"f.txt"});
-    s.write_file("f.txt", numbered_lines(30));
+    s.write_file("f.txt", numbered_lines(60));
     ASSERT_TRUE(s.start_editing()) << s.dump();
     s.key(Key::Down);
     s.key(Key::Right);
-    QX_ASSERT_SCREEN(s, s.cursor() == (Pos{3, 1}) && s.row(0).substr(0, 5) == "f.txt");
+    s.esc("q");
+    const std::string menu = "Abs/All  Save  Discard/Quit  Replace  Write  Update : ";
+    const Pos after_menu{0, static_cast<int>(menu.size())};
+    QX_ASSERT_SCREEN(s, s.row(0).starts_with(menu) && s.cursor() == after_menu);
     const int bells = s.bell_count();
-
-    // Larger: the editor keeps its 80 x 24. The key after the resize is read
-    // only once the resize has been dealt with.
-    s.resize(100, 30);
-    s.esc("i");
-    QX_ASSERT_SCREEN(s, s.message80() == "ln:2 col:2  6% (30 lines)" && s.cursor() == (Pos{3, 1}));
-    EXPECT_EQ(s.row(1), std::string(80, '-') + std::string(20, ' '));
-    EXPECT_TRUE(s.row_trimmed(23) == "line 22" && !s.find("line 23")) << s.dump();
-    auto editor_rows = [&] {
-        std::vector<std::string> rows;
-        for (int r = 0; r < 24; ++r) rows.push_back(s.row(r).substr(0, 80));
-        return rows;
-    };
-    const auto shown = editor_rows();
-
-    // Smaller and back: what the small terminal cut off is drawn again.
-    s.resize(60, 20);
-    s.settle(milliseconds(200));
-    s.resize(80, 24);
-    QX_ASSERT_SCREEN(s, editor_rows() == shown && s.cursor() == (Pos{3, 1}));
+    for (auto [cols, rows, last] : {std::tuple{132, 43, "line 41"}, {60, 15, ""}, {80, 24, "line 22"}}) {
+        s.resize(cols, rows);
+        if (!*last) {
+            QX_ASSERT_SCREEN(s, s.row_trimmed(0) == "QX requires at least 20 rows and 80 columns");
+            s.type("d");   // would close the file
+            s.settle();
+            continue;
+        }
+        QX_ASSERT_SCREEN(s, s.row(0).starts_with(menu) && s.row_trimmed(0).ends_with(" f.txt") &&
+                                s.row(1) == std::string(cols, '-') && s.row_trimmed(rows - 1) == last &&
+                                s.cursor() == after_menu) << cols;
+    }
     EXPECT_EQ(s.bell_count(), bells) << "a resize is not a refused key";
-    // Nothing was typed and the mode did not change: the next key behaves as usual.
+    s.key(Key::Enter);   // the menu still waits for its key
     s.type("x");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(3) == "lxine 2" && s.cursor() == (Pos{3, 2}) &&
-                            s.row(0).substr(71) == "      INS" && s.message80() == HINT);
+    QX_ASSERT_SCREEN(s, s.row_trimmed(3) == "lxine 2" && s.cursor() == (Pos{3, 2}) && s.row(0).starts_with("f.txt "));
+}
+
+TEST(Keys, TheFileSelectorFollowsAResize) {
+    QxScreen s({"-b"});
+    for (int i = 0; i < 40; ++i) s.write_file("f" + std::to_string(i) + ".txt", "x\n");
+    s.start();
+    QX_ASSERT_SCREEN(s, s.find("Select/Type Filename To Edit"));
+    for (auto [cols, rows] : {std::pair{132, 43}, {60, 15}, {80, 24}}) {
+        s.resize(cols, rows);
+        if (cols < 80) {
+            QX_ASSERT_SCREEN(s, s.row_trimmed(0) == "QX requires at least 20 rows and 80 columns");
+            continue;
+        }
+        QX_ASSERT_SCREEN(s, s.find("Select/Type Filename To Edit") && s.row(rows - 2) == std::string(cols, '-') &&
+                                s.row(rows - 4).starts_with("  Curr File:")) << cols;
+    }
+    s.esc("q");
+    ASSERT_TRUE(s.wait_exit()) << s.dump();
+    EXPECT_EQ(s.exit_status(), 0);
 }
 
 }  // namespace

@@ -61,6 +61,14 @@ TEST_F(MacroTest, RecordedKeysPlayBackAndTheMenuReportsWhatItRefuses) {
     EXPECT_EQ(Macros.count, 1u);
 }
 
+// A paste is recorded as the keys it gave, without its markers or what was dropped.
+TEST_F(MacroTest, APasteWhileRecordingIsRecordedAsItsKeys) {
+    record("p", "\x1b[200~a\x01" "b\x1b[201~");
+    EXPECT_EQ(text(), (Lines{"abx"}));
+    play("\x1bxp\n");
+    EXPECT_EQ(text(), (Lines{"ababx"}));
+}
+
 TEST_F(MacroTest, ACountedPlaybackIsUndoneInOneStepAndAgainReplaysIt) {
     record("m", "abc\x1b#");   // Rubout is a command Again would otherwise take
     EXPECT_EQ(text(), (Lines{"abx"}));

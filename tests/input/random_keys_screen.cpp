@@ -1,5 +1,5 @@
 // Random keys at the real editor, drawing included, with mouse reports at any 32-bit
-// coordinates and resizes (growing only) between keys; every so often the text rows
+// coordinates and resizes (also to sizes the editor cannot use) between keys; every so often the text rows
 // must show exactly what Update writes. Keys that open menus or switch files are left
 // out, so that the editor is back at its text when the check comes.
 #include <random>
@@ -35,7 +35,7 @@ void random_key(QxScreen& s, std::mt19937& rng) {
         s.send("\x1b[<0;" + std::to_string(col) + ";" + std::to_string(row) + "M");
         break;
     }
-    case 7: s.resize(80 + static_cast<int>(rng() % 60), 24 + static_cast<int>(rng() % 20)); break;
+    case 7: s.resize(60 + static_cast<int>(rng() % 90), 15 + static_cast<int>(rng() % 30)); break;
     default: s.send(std::string(1, static_cast<char>(0x80 + rng() % 128))); break;
     }
 }

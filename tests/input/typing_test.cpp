@@ -142,5 +142,21 @@ TEST_F(TypingTest, TheViewFollowsTheCursorPastTheRightEdge) {
     EXPECT_EQ(mode_shown(), "      INS");
 }
 
+// A bracketed paste goes in as typed but keeps its own indentation and line lengths
+// (no auto indent, no wrapping); what cannot be typed is dropped. Into a prompt it
+// goes into the prompt.
+TEST_F(TypingTest, PasteKeepsItsIndentationAndDropsWhatCannotBeTyped) {
+    Options.textWrapping = 1;
+    open({""});
+    std::string long_line(80, 'w');   // past the right margin
+    keys("\x1b[200~" "  one\r\n    two\x01\xe9\r" + long_line + "\r  three" "\x1b[201~" "\x1bi");
+    EXPECT_EQ(text(), (Lines{"  one", "    two", long_line, "  three"}));
+    Options.textWrapping = 0;
+    keys("\nx");   // typed again: auto indent is back
+    EXPECT_EQ(text().back(), "  x");
+    keys("\x1b" "f\x1b[200~three\x1b[201~\n");
+    EXPECT_EQ(line(), 3);
+}
+
 }  // namespace
 }  // namespace qx

@@ -44,15 +44,16 @@ protected:
         FileText& t = CurrentFile.text;
         t.format = 0;
         return read_text_file(path(name).c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format,
-                              tab_translation());
+                              tab_translation(), &t.fingerprint);
     }
     // Lines from `from` up to `to` (or the whole text); counts stored when written.
     int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1, Line* from = nullptr, Line* to = nullptr) {
         uint32_t c = 0, l = 0, s = 0;
+        uint64_t f = 0;
         FileText& t = CurrentFile.text;
         int32_t result = write_text_file(path(name).c_str(), no_confirm, format, from ? from : first_line(t.lines), to,
-                                         c, l, s, tab_translation());
-        if (result == 0) t.charCount = c, t.lineCount = l, t.checksum = s;
+                                         c, l, s, tab_translation(), &f);
+        if (result == 0) t.charCount = c, t.lineCount = l, t.checksum = s, t.fingerprint = f;
         return result;
     }
     Lines lines() { return texts_of(CurrentFile.text.lines); }

@@ -37,7 +37,7 @@ inline void open_test_file(const std::vector<std::string>& lines, int32_t format
     fill_text(CurrentFile.text.lines, lines);
     CurrentFile.text.format = format;
     text_count(CurrentFile.text, false, CurrentFile.text.charCount, CurrentFile.text.lineCount,
-               CurrentFile.text.checksum);
+               CurrentFile.text.checksum, &CurrentFile.text.fingerprint);
     CurrentFile.currentLine = first_line(CurrentFile.text.lines);
     CurrentFile.view.topLine = CurrentFile.view.bottomLine = CurrentFile.currentLine;
     CurrentFile.view.cursorRow = 2;

@@ -101,7 +101,10 @@ constexpr Terminal FAKE{
     [](uint32_t a) { g_screen.attr |= a; },
     [](uint32_t a) { g_screen.attr &= ~a; },
     [] {},
-    [](int32_t, int32_t) {},
+    [](int32_t& rows, int32_t& cols) {
+        rows = g_screen.rows;
+        cols = g_screen.cols;
+    },
     [] { ++g_screen.bells; },
     [](bool on) { g_screen.nodelay = on; },
     []() -> int32_t {
