@@ -26,10 +26,14 @@ void SetLastStartupArgument(bool on) { g_lastArgument = on; }
 
 void editor_exit(int32_t status) {
     save_file_state(OpenFiles.currentIndex);
-    close_all_files();
-    release_line_buffers();
-    release_column_buffer();
-    flush_undo();
+    // Everything goes, so the allocator hands back its blocks whole instead of the
+    // texts being freed line by line, which took long after a big file.
+    if (!release_all_memory()) {
+        close_all_files();
+        release_line_buffers();
+        release_column_buffer();
+        flush_undo();
+    }
     release_memory_reserve();
     if (ScreenStarted()) {
         ClearToBottom(ScreenRows - 2);
