@@ -181,6 +181,7 @@ void del_left() {
     // The stored line only ever shrinks here: its record may be shorter than
     // the edit buffer, which typing has not stored back yet.
     Line* stored = CurrentFile.currentLine;
+    note_text_change();
     stored->length = std::min(stored->length, remaining);
     view().cursorColumn = 0;
     line_commit();
@@ -193,7 +194,10 @@ void del_right() {
     if (buffer().length == 0 || col >= buffer().length) return;
     push_undo_del_eol(buffer().text + col, buffer().length - col, CurrentLineIndex(), col);
     buffer().length = col;
-    if (col == 0) CurrentFile.currentLine->length = 0;
+    if (col == 0) {
+        note_text_change();
+        CurrentFile.currentLine->length = 0;
+    }
     std::memset(buffer().text + col, ' ', EDIT_BUFFER_SIZE - col);
     PlaceCursor();
     ClearRow(view().cursorRow);
@@ -207,6 +211,7 @@ void delete_range(Line* line, int32_t a, int32_t b, int32_t row) {
     int32_t last = std::min(b, line->length - 1);
     if (last < a) return;
     int32_t count = last - a + 1;
+    note_text_change();
     std::memmove(line->text() + a, line->text() + last + 1, line->length - last - 1);
     line->length -= count;
     if (row < ScreenRows) RedrawLineFrom(line, row, GetLeftColumn());

@@ -47,8 +47,11 @@ void set_current_named(int32_t named) {
 // complete write, so the file then counts as unmodified.
 bool write_current_text(const char* path) {
     FileText& text = CurrentFile.text;
-    return write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount,
-                           text.lineCount, text.checksum, tab_translation()) == MSG_SUCCESS;
+    if (write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount, text.lineCount,
+                        text.checksum, tab_translation()) != MSG_SUCCESS)
+        return false;
+    note_counts_hold(text);
+    return true;
 }
 
 // Update; false when nothing was written.

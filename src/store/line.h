@@ -7,6 +7,11 @@
 
 namespace qx {
 
+// Counts changes to any list's links or any line's text: counts taken of a text
+// still hold while it stands where it stood, without a walk over every line.
+extern uint64_t TextChanges;
+inline void note_text_change() { ++TextChanges; }
+
 // A link word stored as plain bytes. Lines are packed end to end to keep per-line
 // overhead low, so a link may sit at any address; reading it through memcpy keeps
 // that well defined.
@@ -19,7 +24,10 @@ public:
     operator T*() const { return get(); }
     T* operator->() const { return get(); }
     T* get() const { T* p; std::memcpy(&p, raw_, sizeof p); return p; }
-    void set(T* p) { std::memcpy(raw_, &p, sizeof p); }
+    void set(T* p) {
+        note_text_change();
+        std::memcpy(raw_, &p, sizeof p);
+    }
 private:
     unsigned char raw_[sizeof(T*)] = {};
 };

@@ -46,6 +46,7 @@ void line_commit() {
         free_line(line);
         CurrentFile.currentLine = grown;
     } else {
+        note_text_change();
         line->length = length;
         std::memcpy(line->text(), LineEditBuffer.text, length);
     }
@@ -83,11 +84,18 @@ bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_
 
 namespace {
 bool differs(const FileText& text) {
+    const CountsHold& c = text.counted;
+    if (c.changes == TextChanges && c.format == text.format && !counts_differ(text, c.chars, c.lines, c.checksum))
+        return false;
     uint32_t chars, lines, checksum;
     text_count(text, false, chars, lines, checksum);
     return counts_differ(text, chars, lines, checksum);
 }
 }  // namespace
+
+void note_counts_hold(FileText& text) {
+    text.counted = {TextChanges, text.charCount, text.lineCount, text.checksum, text.format};
+}
 
 bool file_is_modified() { return differs(CurrentFile.text); }
 

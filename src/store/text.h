@@ -16,6 +16,14 @@ inline constexpr int32_t MAX_FILES = 256;
 inline constexpr int32_t MAX_NAME = 255;        // file name characters, without the NUL
 inline constexpr int32_t TAG_COUNT = 10;
 
+// When a text's counts were last known to be what a walk over it gives: they still
+// are while no text changed and neither the counts nor the format did.
+struct CountsHold {
+    uint64_t changes;   // TextChanges then; 0 never
+    uint32_t chars, lines, checksum;
+    int32_t format;
+};
+
 // A file's text group; the line buffers have the same shape.
 struct FileText {
     LineList lines;
@@ -24,6 +32,7 @@ struct FileText {
     uint32_t lineCount;
     uint32_t checksum;
     int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
+    CountsHold counted;
 };
 
 // A file's view group.
@@ -94,6 +103,8 @@ void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_
 uint32_t line_checksum(const char* text, int32_t length);
 // Whether a recount differs from the counts stored when the text was read or written.
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum);
+// Records that the stored counts are what text_count gives now.
+void note_counts_hold(FileText& text);
 bool file_is_modified();
 bool count_modified_files(int32_t& count);
 
