@@ -24,8 +24,14 @@ int32_t g_rows = 0, g_cols = 0;
 WINDOW* g_copy = nullptr;
 int g_copyRow = 0, g_copyColumn = 0;
 
+// Pairs defined as the terminal's own colours are drawn as pair 0, which looks the
+// same: curses then need not reset the attributes after every update.
+bool g_plainPair[256];
+
+short drawn_pair(uint32_t pair) { return g_plainPair[pair & 0xFF] ? 0 : static_cast<short>(pair & 0xFF); }
+
 attr_t attributes(uint32_t attrs) {
-    return COLOR_PAIR(static_cast<short>(attrs & 0xFF)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
+    return COLOR_PAIR(drawn_pair(attrs)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
 }
 
 // Codes for keys the escape table knows by another code: modified cursor keys as
@@ -74,8 +80,11 @@ void c_stop() {
 }
 
 void c_set_mouse(bool on) { mousemask(on ? ALL_MOUSE_EVENTS : 0, nullptr); }
-void c_define_pair(int16_t pair, int16_t fg, int16_t bg) { init_pair(pair, fg, bg); }
-void c_set_background(int16_t pair) { wbkgd(stdscr, COLOR_PAIR(pair)); }
+void c_define_pair(int16_t pair, int16_t fg, int16_t bg) {
+    init_pair(pair, fg, bg);
+    g_plainPair[pair & 0xFF] = pair > 0 && fg < 0 && bg < 0;
+}
+void c_set_background(int16_t pair) { wbkgd(stdscr, COLOR_PAIR(drawn_pair(pair))); }
 bool c_move(int32_t row, int32_t col) { return wmove(stdscr, row, col) != ERR; }
 
 void c_cursor(int32_t& row, int32_t& col) {
