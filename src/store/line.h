@@ -14,7 +14,8 @@ inline void note_text_change() { ++TextChanges; }
 
 // A link word stored as plain bytes. Lines are packed end to end to keep per-line
 // overhead low, so a link may sit at any address; reading it through memcpy keeps
-// that well defined.
+// that well defined. Only the low six bytes of an address are kept: user addresses
+// on this platform have 47 bits, and two bytes a link are 4 MB a million lines.
 template <class T>
 class Link {
 public:
@@ -23,13 +24,20 @@ public:
     Link& operator=(T* p) { set(p); return *this; }
     operator T*() const { return get(); }
     T* operator->() const { return get(); }
-    T* get() const { T* p; std::memcpy(&p, raw_, sizeof p); return p; }
+    T* get() const {
+        uint64_t bits = 0;
+        std::memcpy(&bits, raw_, sizeof raw_);
+        return reinterpret_cast<T*>(static_cast<uintptr_t>(bits));
+    }
     void set(T* p) {
         note_text_change();
-        std::memcpy(raw_, &p, sizeof p);
+        auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p));
+        if (bits >> (8 * sizeof raw_)) __builtin_trap();   // an address this platform does not give out
+        std::memcpy(raw_, &bits, sizeof raw_);
     }
 private:
-    unsigned char raw_[sizeof(T*)] = {};
+    static_assert(sizeof(T*) == 8 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    unsigned char raw_[6] = {};
 };
 
 // The common beginning of every list node and of every list header. A header stands
@@ -43,14 +51,14 @@ struct ListLink {
 inline bool is_list_header(const ListLink* link) { return link->prev.get() == nullptr; }
 
 // One line of text. The text bytes follow the record directly, without line end
-// and without terminator. Packed, so that a line costs its text plus 20 bytes.
+// and without terminator. Packed, so that a line costs its text plus 16 bytes.
 struct [[gnu::packed]] Line : ListLink {
     int32_t length;
 
     char* text() { return reinterpret_cast<char*>(this) + sizeof(Line); }
     const char* text() const { return reinterpret_cast<const char*>(this) + sizeof(Line); }
 };
-static_assert(sizeof(Line) == 20 && alignof(Line) == 1);
+static_assert(sizeof(Line) == 16 && alignof(Line) == 1);
 
 // List header: next/prev stand in for a node, first/last are valid while count > 0.
 struct LineList : ListLink {
