@@ -24,16 +24,23 @@ public:
     Link& operator=(T* p) { set(p); return *this; }
     operator T*() const { return get(); }
     T* operator->() const { return get(); }
+    // Two loads and two stores of the same widths, so that reading a link just
+    // written is served straight from the stores.
     T* get() const {
-        uint64_t bits = 0;
-        std::memcpy(&bits, raw_, sizeof raw_);
-        return reinterpret_cast<T*>(static_cast<uintptr_t>(bits));
+        uint32_t low;
+        uint16_t high;
+        std::memcpy(&low, raw_, 4);
+        std::memcpy(&high, raw_ + 4, 2);
+        return reinterpret_cast<T*>(static_cast<uintptr_t>(low | uint64_t{high} << 32));
     }
     void set(T* p) {
         note_text_change();
         auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p));
-        if (bits >> (8 * sizeof raw_)) __builtin_trap();   // an address this platform does not give out
-        std::memcpy(raw_, &bits, sizeof raw_);
+        if (bits >> 48) __builtin_trap();   // an address this platform does not give out
+        auto low = static_cast<uint32_t>(bits);
+        auto high = static_cast<uint16_t>(bits >> 32);
+        std::memcpy(raw_, &low, 4);
+        std::memcpy(raw_ + 4, &high, 2);
     }
 private:
     static_assert(sizeof(T*) == 8 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
