@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace qx {
@@ -61,6 +62,7 @@ KeyCode normalise(KeyCode key) {
 }
 
 void c_start(bool mouse, int32_t& rows, int32_t& cols) {
+    std::fill(std::begin(g_plainPair), std::end(g_plainPair), false);
     initscr();
     start_color();
     use_default_colors();
