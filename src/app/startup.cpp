@@ -174,6 +174,7 @@ void reset_editor() {
     reset_undo();
     list_free_all(Macros);
     release_memory_reserve();   // start-up takes it again
+    TextChanges = 1;            // no text is left whose counts it could vouch for
     OpenResult = OpenError = 0;
 
     Options = DEFAULT_OPTIONS;

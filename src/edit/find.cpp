@@ -42,7 +42,22 @@ struct SearchState {
     int32_t previousIndex;    // line index of the previous match
 };
 
+// What a run of replacements has searched already. From where the fresh Replace began
+// to where the last step left the cursor, no occurrence is left: each was replaced,
+// and none of the replacements made a new one behind the cursor. The step that runs
+// off the file's end then need not search that part again from the top. It holds only
+// while nothing else changed the text or moved the cursor between steps.
+struct Swept {
+    bool valid;
+    bool wrapped;         // the run came round from the file's end: it holds from the top
+    bool fromTop;         // the run began at the start of the first line
+    uint64_t changes;     // TextChanges when the last step ended
+    const Line* line;     // and where it left the cursor
+    int32_t column;
+};
+
 constexpr SearchState FRESH_SEARCH{{}, {}, false, 'f', 0, -1, false, 0, 0};
+Swept g_swept{};
 SearchState g_search = FRESH_SEARCH;
 
 // The first and previous matches are line marks: they never outlive their lines.
@@ -147,7 +162,8 @@ bool find_step(bool fresh) {
     for (bool wrapped = false; at < 0;) {
         Line* next = next_line(line);
         if (!next) {
-            if (wrapped) break;
+            if (wrapped || (g_swept.valid && (g_swept.wrapped || g_swept.fromTop))) break;
+            g_swept.wrapped = true;
             next = first_line(CurrentFile.text.lines);
             index = -1;
             wrapped = true;
@@ -254,13 +270,24 @@ bool replace_here(bool fresh) {
         view().cursorColumn = g_search.resumeColumn = at + r.length;
         if (fresh) first_match().column = at + inside;
     }
+    // An occurrence the next step would not reach leaves the run's sweep incomplete.
+    line = CurrentFile.currentLine;
+    int32_t resume = g_search.resumeColumn >= 0 ? g_search.resumeColumn : view().cursorColumn + 1;
+    if (int32_t left = find_match(f.text, f.length, line->text(), line->length, 0); left >= 0 && left < resume)
+        g_swept.valid = false;
     return true;
 }
 
 void replace_step(bool fresh) {
     if (fresh) g_search.replacements = 0;
     bool found = find_step(fresh);
-    if (found && !replace_here(fresh)) return;
+    if (found && !replace_here(fresh)) {
+        g_swept.valid = false;   // an occurrence stays
+        return;
+    }
+    g_swept.changes = TextChanges;
+    g_swept.line = CurrentFile.currentLine;
+    g_swept.column = view().cursorColumn;
     if ((found || CurrentCommandKey != 'a') && last_repetition() && g_search.replacements > 0) {
         RowText text;
         text.appendf("%d %s", g_search.replacements, "replacement(s) made");
@@ -273,6 +300,13 @@ void search_command(int mode) {
     bool fresh = fresh_step();
     g_search.mode = mode;
     g_search.startColumn = view().cursorColumn;
+    if (fresh) {
+        g_swept = {true, false, view().cursorColumn == 0 && !prev_line(CurrentFile.currentLine), 0, nullptr, 0};
+    } else if (TextChanges != g_swept.changes || CurrentFile.currentLine != g_swept.line ||
+               view().cursorColumn != g_swept.column) {
+        g_swept.valid = false;
+    }
+    if (mode != 'r') g_swept.valid = false;
     if (fresh) {
         g_search.verify = false;
         g_search.resumeColumn = -1;
@@ -315,6 +349,7 @@ void replace_command() { search_command('r'); }
 
 void reset_search() {
     g_search = FRESH_SEARCH;
+    g_swept = Swept{};
     clear_line_marks();
 }
 

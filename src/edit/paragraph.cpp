@@ -308,6 +308,7 @@ void wrap_while_typing(int32_t deleting) {
         line = CurrentFile.currentLine;
     }
     char saved = line->text()[col];
+    note_text_change();
     line->text()[col] = WRAP_MARKER;
     wrap_paragraph(false);
     para_up();
@@ -315,6 +316,7 @@ void wrap_while_typing(int32_t deleting) {
     for (Line* l = CurrentFile.currentLine; l; l = next_line(l), ++steps) {
         int32_t at = mem_find_byte(l->text(), WRAP_MARKER, l->length);
         if (at < 0) continue;
+        note_text_change();
         l->text()[at] = saved;
         Line* from = CurrentFile.currentLine;
         CurrentFile.currentLine = l;

@@ -226,7 +226,10 @@ void undo_type_char(UndoItem* item) {
         TypingMode = Mode = MODE_OVERWRITE;
         LineEditBuffer.text[position - 1] = saved;
         Line* stored = CurrentFile.currentLine;
-        if (position - 1 < stored->length) stored->text()[position - 1] = saved;
+        if (position - 1 < stored->length) {
+            note_text_change();
+            stored->text()[position - 1] = saved;
+        }
         rubout();
     }
     UpdateStatus(true, 0, TypingMode);

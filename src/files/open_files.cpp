@@ -51,6 +51,9 @@ void load_file(int32_t previous) {
         if (previous >= 0) switch_file(-1, previous);   // none when the file replaced the current one
         return;
     }
+    // The reader counts a line end by the format known so far: its counts are what a
+    // walk gives only when that never changed.
+    if (text.format == 'u') note_counts_hold(text);
     FileView& view = CurrentFile.view;
     CurrentFile.currentLine = view.topLine = first_line(text.lines);
     view.bottomLine = walk_lines(text.lines, view.topLine, '+', ScreenRows - 3);

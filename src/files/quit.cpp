@@ -51,6 +51,7 @@ bool write_current_text(const char* path) {
     if (write_text_file(path, 1, text.format, first_line(text.lines), nullptr, text.charCount, text.lineCount,
                         text.checksum, tab_translation(), &text.fingerprint) != MSG_SUCCESS)
         return false;
+    note_counts_hold(text);
     if (std::string_view(path) == CurrentFile.name) CurrentFile.disk = disk_identity(path);
     return true;
 }

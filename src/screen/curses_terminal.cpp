@@ -7,9 +7,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace qx {
@@ -21,8 +24,14 @@ static_assert(TERM_RED == COLOR_RED && TERM_BLUE == COLOR_BLUE);
 static_assert(CODE_ENTER == KEY_ENTER && CODE_MOUSE == KEY_MOUSE && CODE_SLEFT == KEY_SLEFT);
 
 
+// Pairs defined as the terminal's own colours are drawn as pair 0, which looks the
+// same: curses then need not reset the attributes after every update.
+bool g_plainPair[256];
+
+short drawn_pair(uint32_t pair) { return g_plainPair[pair & 0xFF] ? 0 : static_cast<short>(pair & 0xFF); }
+
 attr_t attributes(uint32_t attrs) {
-    return COLOR_PAIR(static_cast<short>(attrs & 0xFF)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
+    return COLOR_PAIR(drawn_pair(attrs)) | ((attrs & TERM_UNDERLINE) ? A_UNDERLINE : 0);
 }
 
 // Codes for keys the escape table knows by another code: modified cursor keys as
@@ -111,6 +120,7 @@ void release_fatal_signals() {
 
 void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     g_haveModes = ::tcgetattr(STDIN_FILENO, &g_modes) == 0;
+    std::fill(std::begin(g_plainPair), std::end(g_plainPair), false);
     initscr();
     start_color();
     use_default_colors();
@@ -132,8 +142,11 @@ void c_stop() {
 }
 
 void c_set_mouse(bool on) { mousemask(on ? ALL_MOUSE_EVENTS : 0, nullptr); }
-void c_define_pair(int16_t pair, int16_t fg, int16_t bg) { init_pair(pair, fg, bg); }
-void c_set_background(int16_t pair) { wbkgd(stdscr, COLOR_PAIR(pair)); }
+void c_define_pair(int16_t pair, int16_t fg, int16_t bg) {
+    init_pair(pair, fg, bg);
+    g_plainPair[pair & 0xFF] = pair > 0 && fg < 0 && bg < 0;
+}
+void c_set_background(int16_t pair) { wbkgd(stdscr, COLOR_PAIR(drawn_pair(pair))); }
 bool c_move(int32_t row, int32_t col) { return wmove(stdscr, row, col) != ERR; }
 
 void c_cursor(int32_t& row, int32_t& col) {
@@ -152,7 +165,82 @@ void c_clear_to_bottom() { wclrtobot(stdscr); }
 void c_attr_on(uint32_t attrs) { wattr_on(stdscr, attributes(attrs), nullptr); }
 void c_attr_off(uint32_t attrs) { wattr_off(stdscr, attributes(attrs), nullptr); }
 
-void c_refresh() { wrefresh(stdscr); }
+// A terminal capability, without padding, into out; false when the terminal has none
+// or it does not fit.
+using Sequence = char[32];
+bool capability(Sequence& out, const char* name, int a = -1, int b = -1) {
+    char* cap = tigetstr(name);
+    if (!cap || cap == reinterpret_cast<char*>(-1)) return false;
+    const char* text = a < 0 ? cap : tparm(cap, static_cast<long>(a), static_cast<long>(b));
+    int n = text ? std::snprintf(out, sizeof out, "%s", text) : -1;
+    return n > 0 && n < static_cast<int>(sizeof out) && !std::strchr(out, '$');
+}
+
+// Straight to the terminal: curses has sent all it had at the last update.
+void send(const char* text) {
+    for (std::size_t n = std::strlen(text); n > 0;) {
+        ssize_t put = ::write(STDOUT_FILENO, text, n);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return;
+        text += put;
+        n -= static_cast<std::size_t>(put);
+    }
+}
+
+// Where the new picture of a row is the old one with one character put in or taken
+// out, the terminal is told to shift the rest of the row itself: a few bytes instead
+// of the whole rest of the row, which curses would send again. curses's own record
+// of the terminal is shifted the same way, so that the update after it sends only
+// what still differs, and the picture is the same as without this.
+void shift_changed_rows() {
+    constexpr int MIN_SAVING = 8;   // cells the shift must spare to pay for itself
+    if (is_cleared(curscr) || is_cleared(newscr)) return;
+    int cols = std::min(getmaxx(newscr), getmaxx(curscr));
+    int rows = std::min(getmaxy(newscr), getmaxy(curscr));
+    if (cols > 512) return;
+    Sequence insert = "", remove = "";
+    if (!capability(insert, "ich1")) capability(insert, "ich", 1);
+    if (!capability(remove, "dch1")) capability(remove, "dch", 1);
+    int newRow, newCol, row, col;
+    getyx(newscr, newRow, newCol);
+    getyx(curscr, row, col);
+    for (int r = 0; r < rows; ++r) {
+        chtype want[513], have[513];
+        mvwinchnstr(newscr, r, 0, want, cols);
+        mvwinchnstr(curscr, r, 0, have, cols);
+        int first = 0, last = cols - 1;
+        while (first < cols && want[first] == have[first]) ++first;
+        while (last > first && want[last] == have[last]) --last;
+        if (first >= cols || last - first < MIN_SAVING) continue;
+        bool inserted = insert[0] != '\0', removed = remove[0] != '\0';
+        for (int i = first; i < cols - 1; ++i) {
+            inserted = inserted && want[i + 1] == have[i];
+            removed = removed && want[i] == have[i + 1];
+        }
+        if (!inserted && !removed) continue;
+        // Away from the cursor, it goes there and back, so that curses's idea of where
+        // the cursor stands still holds.
+        Sequence there, back;
+        bool moved = r != row || first != col;
+        if (moved && (last - first < 3 * MIN_SAVING || !capability(there, "cup", r, first) ||
+                      !capability(back, "cup", row, col)))
+            continue;
+        if (moved) send(there);
+        send(inserted ? insert : remove);
+        if (moved) send(back);
+        wmove(curscr, r, first);
+        if (inserted) winsch(curscr, ' ');
+        else wdelch(curscr);
+    }
+    wmove(curscr, row, col);
+    wmove(newscr, newRow, newCol);
+}
+
+void c_refresh() {
+    wnoutrefresh(stdscr);
+    shift_changed_rows();
+    doupdate();
+}
 
 // The editor notes SIGWINCH itself (curses would let it restart a waiting read);
 // the window takes the size the terminal now has.

@@ -9,6 +9,7 @@
 namespace qx {
 
 LineMark LineMarks[LINE_MARK_COUNT];
+uint64_t TextChanges = 1;
 
 namespace {
 void forget_marks(const ListLink* node) {

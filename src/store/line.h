@@ -7,9 +7,15 @@
 
 namespace qx {
 
+// Counts changes to any list's links or any line's text: counts taken of a text
+// still hold while it stands where it stood, without a walk over every line.
+extern uint64_t TextChanges;
+inline void note_text_change() { ++TextChanges; }
+
 // A link word stored as plain bytes. Lines are packed end to end to keep per-line
 // overhead low, so a link may sit at any address; reading it through memcpy keeps
-// that well defined.
+// that well defined. Only the low six bytes of an address are kept: user addresses
+// on this platform have 47 bits, and two bytes a link are 4 MB a million lines.
 template <class T>
 class Link {
 public:
@@ -18,10 +24,27 @@ public:
     Link& operator=(T* p) { set(p); return *this; }
     operator T*() const { return get(); }
     T* operator->() const { return get(); }
-    T* get() const { T* p; std::memcpy(&p, raw_, sizeof p); return p; }
-    void set(T* p) { std::memcpy(raw_, &p, sizeof p); }
+    // Two loads and two stores of the same widths, so that reading a link just
+    // written is served straight from the stores.
+    T* get() const {
+        uint32_t low;
+        uint16_t high;
+        std::memcpy(&low, raw_, 4);
+        std::memcpy(&high, raw_ + 4, 2);
+        return reinterpret_cast<T*>(static_cast<uintptr_t>(low | uint64_t{high} << 32));
+    }
+    void set(T* p) {
+        note_text_change();
+        auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p));
+        if (bits >> 48) __builtin_trap();   // an address this platform does not give out
+        auto low = static_cast<uint32_t>(bits);
+        auto high = static_cast<uint16_t>(bits >> 32);
+        std::memcpy(raw_, &low, 4);
+        std::memcpy(raw_ + 4, &high, 2);
+    }
 private:
-    unsigned char raw_[sizeof(T*)] = {};
+    static_assert(sizeof(T*) == 8 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    unsigned char raw_[6] = {};
 };
 
 // The common beginning of every list node and of every list header. A header stands
@@ -35,14 +58,14 @@ struct ListLink {
 inline bool is_list_header(const ListLink* link) { return link->prev.get() == nullptr; }
 
 // One line of text. The text bytes follow the record directly, without line end
-// and without terminator. Packed, so that a line costs its text plus 20 bytes.
+// and without terminator. Packed, so that a line costs its text plus 16 bytes.
 struct [[gnu::packed]] Line : ListLink {
     int32_t length;
 
     char* text() { return reinterpret_cast<char*>(this) + sizeof(Line); }
     const char* text() const { return reinterpret_cast<const char*>(this) + sizeof(Line); }
 };
-static_assert(sizeof(Line) == 20 && alignof(Line) == 1);
+static_assert(sizeof(Line) == 16 && alignof(Line) == 1);
 
 // List header: next/prev stand in for a node, first/last are valid while count > 0.
 struct LineList : ListLink {

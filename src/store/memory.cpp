@@ -73,6 +73,8 @@ bool g_spare_released = false;             // its pages were handed back by rele
 unsigned char* g_free_chunks = nullptr;    // free chunks with their pages, linked through their bodies
 std::size_t g_free_count = 0;
 ChunkStack g_returned;                     // free chunks without their pages
+ChunkStack g_blocks;                       // every system block chunks are carved from
+ChunkHeader* g_large = nullptr;            // big blocks in use, linked through their headers
 unsigned char* g_packed = nullptr;         // where the next packed block goes
 unsigned char* g_packed_end = nullptr;
 void* g_reserve = nullptr;
@@ -90,12 +92,30 @@ ChunkHeader* chunk_of(void* block) {
     return reinterpret_cast<ChunkHeader*>(address & ~(uintptr_t)(CHUNK_SIZE - 1));
 }
 
+// Room for one more item on a stack; false when the system has none to spare.
+bool grow_stack(ChunkStack& stack) {
+    if (stack.count < stack.capacity) return true;
+    std::size_t capacity = stack.capacity ? 2 * stack.capacity : 1024;
+    void* items = g_system.allocate_aligned(alignof(unsigned char*), capacity * sizeof(unsigned char*));
+    if (!items) return false;
+    if (stack.count) std::memcpy(items, stack.items, stack.count * sizeof(unsigned char*));
+    if (stack.items) g_system.release(stack.items);
+    stack.items = static_cast<unsigned char**>(items);
+    stack.capacity = capacity;
+    return true;
+}
+
 void* new_chunk(uint32_t size_class, std::size_t bytes) {
     void* chunk;
     if (size_class == LARGE_CLASS) {
         chunk = g_system.allocate_aligned(CHUNK_SIZE, bytes);
         if (!chunk) return nullptr;
         g_bytes_held += bytes;
+        auto* header = static_cast<ChunkHeader*>(chunk);
+        *header = ChunkHeader{size_class, 0, bytes, nullptr, g_large, nullptr};
+        if (g_large) g_large->prev_open = header;
+        g_large = header;
+        return chunk;
     } else if (g_free_chunks) {
         chunk = g_free_chunks;
         g_free_chunks = read_link(g_free_chunks + CHUNK_HEADER);
@@ -105,8 +125,10 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
         g_bytes_held += CHUNK_SIZE;
     } else {
         if (g_spare_count == 0) {
+            if (!grow_stack(g_blocks)) return nullptr;
             void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
             if (!block) return nullptr;
+            g_blocks.items[g_blocks.count++] = static_cast<unsigned char*>(block);
             ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
             g_spare_chunks = static_cast<unsigned char*>(block);
             g_spare_count = CHUNKS_PER_BLOCK;
@@ -123,19 +145,6 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
     return chunk;
 }
 
-// Room for one more returned chunk; false when the system has none to spare.
-bool grow_returned() {
-    if (g_returned.count < g_returned.capacity) return true;
-    std::size_t capacity = g_returned.capacity ? 2 * g_returned.capacity : 1024;
-    void* items = g_system.allocate_aligned(alignof(unsigned char*), capacity * sizeof(unsigned char*));
-    if (!items) return false;
-    if (g_returned.count) std::memcpy(items, g_returned.items, g_returned.count * sizeof(unsigned char*));
-    if (g_returned.items) g_system.release(g_returned.items);
-    g_returned.items = static_cast<unsigned char**>(items);
-    g_returned.capacity = capacity;
-    return true;
-}
-
 // The pages of the newest system block's unused chunks go back to the system.
 void release_spare() {
     if (g_spare_count == 0 || g_spare_released) return;
@@ -148,7 +157,7 @@ void release_spare() {
 // once enough are kept (and with them those of the chunks not used yet).
 void pool_chunk(ChunkHeader* chunk) {
     auto* start = reinterpret_cast<unsigned char*>(chunk);
-    if (g_free_count >= RESIDENT_POOL && grow_returned() && ::madvise(start, CHUNK_SIZE, MADV_DONTNEED) == 0) {
+    if (g_free_count >= RESIDENT_POOL && grow_stack(g_returned) && ::madvise(start, CHUNK_SIZE, MADV_DONTNEED) == 0) {
         g_returned.items[g_returned.count++] = start;
         g_bytes_held -= CHUNK_SIZE;
         release_spare();
@@ -285,6 +294,9 @@ void vfree(void* block) {
     ChunkHeader* chunk = chunk_of(block);
     if (chunk->size_class == LARGE_CLASS) {
         g_bytes_held -= chunk->bytes;
+        if (chunk->prev_open) chunk->prev_open->next_open = chunk->next_open;
+        else g_large = chunk->next_open;
+        if (chunk->next_open) chunk->next_open->prev_open = chunk->prev_open;
         g_system.release(chunk);
         return;
     }
@@ -296,6 +308,23 @@ void vfree(void* block) {
 }
 
 void release_spare_memory() { release_spare(); }
+
+bool release_all_memory() {
+    if (SYSTEM_BLOCKS) return false;
+    while (ChunkHeader* large = g_large) {
+        g_large = large->next_open;
+        g_system.release(large);
+    }
+    for (std::size_t i = 0; i < g_blocks.count; ++i) g_system.release(g_blocks.items[i]);
+    if (g_blocks.items) g_system.release(g_blocks.items);
+    if (g_returned.items) g_system.release(g_returned.items);
+    for (SizeClass& sc : g_classes) sc = SizeClass{};
+    g_blocks = g_returned = ChunkStack{};
+    g_bytes_held = g_spare_count = g_free_count = 0;
+    g_spare_chunks = g_free_chunks = g_packed = g_packed_end = nullptr;
+    g_spare_released = false;
+    return true;
+}
 
 void acquire_memory_reserve() {
     if (!g_reserve) g_reserve = g_system.allocate_aligned(16, MEMORY_RESERVE_SIZE);

@@ -30,6 +30,11 @@ bool memory_reserve_held();
 // Hands the pages of not yet used chunks back to the system (after a big read).
 void release_spare_memory();
 
+// Gives every block back to the system at once, for leaving the editor: whatever
+// was allocated is gone, used or not. False (nothing done) in sanitizer builds,
+// where each block must be freed by itself.
+bool release_all_memory();
+
 // False in sanitizer builds, where every block comes straight from the system so
 // that the sanitizer sees each one.
 bool allocator_uses_chunks();

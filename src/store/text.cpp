@@ -46,6 +46,7 @@ void line_commit() {
         free_line(line);
         CurrentFile.currentLine = grown;
     } else {
+        note_text_change();
         line->length = length;
         std::memcpy(line->text(), LineEditBuffer.text, length);
     }
@@ -119,10 +120,18 @@ bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_
 }
 
 bool text_modified(const FileText& text) {
+    const CountsHold& c = text.counted;
+    if (c.changes == TextChanges && c.format == text.format &&
+        !counts_differ(text, c.chars, c.lines, c.checksum, c.fingerprint))
+        return false;
     uint32_t chars, lines, checksum;
     uint64_t fingerprint;
     text_count(text, false, chars, lines, checksum, &fingerprint);
     return counts_differ(text, chars, lines, checksum, fingerprint);
+}
+
+void note_counts_hold(FileText& text) {
+    text.counted = {TextChanges, text.charCount, text.lineCount, text.checksum, text.fingerprint, text.format};
 }
 
 bool file_is_modified() { return text_modified(CurrentFile.text); }

@@ -16,6 +16,15 @@ inline constexpr int32_t MAX_FILES = 256;
 inline constexpr int32_t MAX_NAME = 255;        // file name characters, without the NUL
 inline constexpr int32_t TAG_COUNT = 10;
 
+// When a text's counts were last known to be what a walk over it gives: they still
+// are while no text changed and neither the counts nor the format did.
+struct CountsHold {
+    uint64_t changes;   // TextChanges then; 0 never
+    uint32_t chars, lines, checksum;
+    uint64_t fingerprint;
+    int32_t format;
+};
+
 // A file's text group; the line buffers have the same shape.
 struct FileText {
     LineList lines;
@@ -25,6 +34,7 @@ struct FileText {
     uint32_t checksum;
     int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
     uint64_t fingerprint;      // as last read or written; see fingerprint_step
+    CountsHold counted;
 };
 
 // A file's view group.
@@ -120,6 +130,8 @@ uint64_t empty_text_fingerprint();
 // Whether a recount differs from the counts stored when the text was read or written.
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,
                    uint64_t fingerprint);
+// Records that the stored counts are what text_count gives now.
+void note_counts_hold(FileText& text);
 bool file_is_modified();
 bool text_modified(const FileText& text);
 bool count_modified_files(int32_t& count);

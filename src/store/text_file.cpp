@@ -12,6 +12,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "store/hooks.h"
 #include "store/memory.h"
 #include "store/message_ids.h"
@@ -30,22 +34,23 @@ constexpr std::array<bool, 256> TEXT_BYTES = [] {
     return table;
 }();
 
-// True when every byte is printable ASCII (0x20..0x7E), checked eight at a time.
-// Most lines are; the others get the byte-by-byte look for NUL, TAB and non-text.
-bool plain_printable(const char* p, int32_t n) {
-    constexpr uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        uint64_t control = (w - 0x20 * ONES) & ~w & HIGHS;
-        uint64_t x = w ^ (0x7F * ONES);
-        uint64_t del = (x - ONES) & ~x & HIGHS;
-        if (control | del | (w & HIGHS)) return false;
+// The first byte that is not printable ASCII (0x20..0x7E), or n. Most lines hold
+// none before their LF; the others get the byte-by-byte look for NUL, TAB and non-text.
+std::size_t first_unprintable(const char* p, std::size_t n) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i below = _mm_set1_epi8(0x1F), above = _mm_set1_epi8(0x7F);
+    for (; i + 16 <= n; i += 16) {
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        // Signed: bytes from 0x80 are negative, so they fail the first test.
+        __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(b, below), _mm_cmplt_epi8(b, above));
+        if (auto mask = static_cast<uint32_t>(_mm_movemask_epi8(printable)); mask != 0xFFFF)
+            return i + static_cast<std::size_t>(__builtin_ctz(~mask));
     }
+#endif
     for (; i < n; ++i)
-        if (static_cast<unsigned char>(p[i]) < 0x20 || static_cast<unsigned char>(p[i]) >= 0x7F) return false;
-    return true;
+        if (static_cast<unsigned char>(p[i]) < 0x20 || static_cast<unsigned char>(p[i]) >= 0x7F) return i;
+    return n;
 }
 
 // A file descriptor that closes itself.
@@ -66,13 +71,17 @@ class PieceReader {
 public:
     explicit PieceReader(int fd) : fd_(fd) {}
 
-    // The next piece, or an empty view at the end of the file.
-    std::string_view next() {
+    // The next piece, or an empty view at the end of the file; plain when all its
+    // bytes but a closing LF are printable ASCII. One look finds both for most lines.
+    std::string_view next(bool& plain) {
         if (end_ - pos_ < READ_PIECE && !eof_) refill();
         std::size_t available = std::min<std::size_t>(end_ - pos_, READ_PIECE);
         if (available == 0) return {};
         const char* start = buffer_ + pos_;
-        const void* lf = std::memchr(start, '\n', available);
+        std::size_t other = first_unprintable(start, available);
+        plain = other == available || start[other] == '\n';
+        const void* lf = plain ? (other < available ? start + other : nullptr)
+                               : std::memchr(start + other, '\n', available - other);
         std::size_t n = lf ? static_cast<const char*>(lf) - start + 1 : available;
         pos_ += n;
         return {start, n};
@@ -303,11 +312,11 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
     VallocObject<PieceReader> reader(file.get());
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
     int32_t result = MSG_SUCCESS;
-    for (std::string_view piece = reader->next(); !piece.empty() && result == MSG_SUCCESS;
-         piece = reader->next()) {
+    bool plain = false;
+    for (std::string_view piece = reader->next(plain); !piece.empty() && result == MSG_SUCCESS;
+         piece = reader->next(plain)) {
         const char* text = piece.data();
         int32_t n = static_cast<int32_t>(piece.size());
-        bool plain = plain_printable(text, n - (text[n - 1] == '\n'));
         if (!plain) {
             // An embedded NUL ends the line's text.
             if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
@@ -399,7 +408,10 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
         VallocObject<BlockWriter> writer(file.fd);
         char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
         for (Line* line = first; line && line != stop; line = next_line(line)) {
-            if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
+            if (line->length > MAX_LINE - 1) {
+                note_text_change();
+                line->length = MAX_LINE;
+            }
             c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
             ++l;
             uint64_t line_fingerprint;

@@ -79,6 +79,7 @@ TEST_F(FindTest, ReplacesCountsAndUndoes) {
         {{"x x x x"}, "\x1b" "2rx\ny\n", {"y y y y"}, "4 replacement(s) made", true},   // Again counts on
         {{"ab", "cb"}, "\x1b*r^\n> \n", {"> ab", "> cb"}, "2 replacement(s) made"},
         {{"ab"}, "\x1b*r$\n;\n", {"ab;"}, "1 replacement(s) made"},
+        {{"ab", "aabb"}, "\x1b*rab\na\n", {"a", "aa"}, "3 replacement(s) made"},   // one made behind the cursor
         {{"ab", "cb"}, "\x1bra\nx\n", {"xb", "cb"}, "1 replacement(s) made"},   // "With: " gives row 3 back
         {{"x x"}, "\x1b" "2rx\ny v\nny", {"x y"}, "1 replacement(s) made"},
         {{"ab" + tail}, "\x1brab\n0123456789\n", {"0123456789" + tail}, "1 replacement(s) made"},

@@ -103,6 +103,21 @@ TEST_F(MemoryTest, ChunksOfFreedSmallBlocksGoBackToTheSystem) {
     EXPECT_LT(allocator_bytes_held() - before, (peak - before) / 2);
 }
 
+TEST_F(MemoryTest, ReleasingEverythingAtOnceLeavesTheAllocatorAsNew) {
+    if (!allocator_uses_chunks()) GTEST_SKIP() << "sanitizer builds allocate every block from the system";
+    EXPECT_EXIT(
+        {
+            valloc(40);
+            valloc(100000);
+            for (int i = 0; i < 20000; ++i) valloc_packed(200);   // more than one system block
+            bool ok = release_all_memory() && allocator_bytes_held() == 0;
+            for (std::size_t size : {40, 60, 100000}) std::memset(valloc(size), 1, size);
+            std::memset(valloc_packed(60), 1, 60);
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(MemoryTest, FirstExhaustionSpendsTheReserveAndRetries) {
     acquire_memory_reserve();
     ASSERT_TRUE(memory_reserve_held());
