@@ -51,6 +51,21 @@ void PopRedraw() {
     if (g_redrawCount > 0) --g_redrawCount;
 }
 
+bool HasRedraw(Redraw redraw) {
+    for (int32_t i = 0; i < std::min(g_redrawCount, REDRAW_DEPTH); ++i)
+        if (g_redraws[i].redraw == redraw) return true;
+    return false;
+}
+
+void DropRedraw(Redraw redraw) {
+    for (int32_t i = std::min(g_redrawCount, REDRAW_DEPTH) - 1; i >= 0; --i) {
+        if (g_redraws[i].redraw != redraw) continue;
+        std::copy(g_redraws + i + 1, g_redraws + std::min(g_redrawCount, REDRAW_DEPTH), g_redraws + i);
+        --g_redrawCount;
+        return;
+    }
+}
+
 void reset_redraws() { g_redrawCount = 0; }
 
 void RedrawScreen() {

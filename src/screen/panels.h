@@ -20,6 +20,10 @@ void ViewScreen();    // v
 using Redraw = void (*)(void* context);
 void PushRedraw(Redraw redraw, void* context);
 void PopRedraw();
+// For what is not opened and closed in nested order (a notice): whether its redraw is
+// pushed, and taking out its innermost one wherever it stands.
+bool HasRedraw(Redraw redraw);
+void DropRedraw(Redraw redraw);
 void reset_redraws();
 struct RedrawWhileOpen {
     RedrawWhileOpen(Redraw redraw, void* context) { PushRedraw(redraw, context); }

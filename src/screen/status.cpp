@@ -190,20 +190,37 @@ void DrawSeparator(int32_t row) {
     PutTextAt(0, row, false, line);
 }
 
-void ShowNotice(std::string_view text, int32_t col, int32_t row) {
-    if (!ScreenStarted()) return;
+namespace {
+
+// The notice on show, drawn again after a resize until it is cleared.
+struct Notice {
+    RowText text;
+    int32_t col = 0, row = 0;
+} g_notice;
+
+void draw_notice(void*) {
     BeginPromptMode();
     MoveTo(0, 2);
     ClearRow(2);
     DrawSeparator(1);
-    PutTextAt(0, 2, false, text);
+    PutTextAt(0, 2, false, g_notice.text);
     DrawSeparator(3);
-    MoveTo(col, row);
+    MoveTo(g_notice.col, g_notice.row);
     EndPromptMode();
+}
+
+}  // namespace
+
+void ShowNotice(std::string_view text, int32_t col, int32_t row) {
+    if (!ScreenStarted()) return;
+    g_notice = {RowText(text), col, row};
+    if (!HasRedraw(draw_notice)) PushRedraw(draw_notice, nullptr);
+    draw_notice(nullptr);
 }
 
 void ClearNotice() {
     if (!ScreenStarted()) return;
+    DropRedraw(draw_notice);
     for (int32_t row : {2, 3}) {
         MoveTo(0, row);
         ClearRow(row);

@@ -99,6 +99,11 @@ TEST(Keys, AResizeIsNoKey) {
     s.key(Key::Enter);   // the menu still waits for its key
     s.type("x");
     QX_ASSERT_SCREEN(s, s.row_trimmed(3) == "lxine 2" && s.cursor() == (Pos{3, 2}) && s.row(0).starts_with("f.txt "));
+    s.esc("r");   // a notice is drawn again too
+    s.type("line\r");
+    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "With:" && s.cursor() == (Pos{2, 6}));
+    s.resize(100, 30);
+    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "With:" && s.row(1) == std::string(100, '-') && s.cursor() == (Pos{2, 6}));
 }
 
 TEST(Keys, TheFileSelectorFollowsAResize) {
