@@ -76,6 +76,7 @@ ChunkStack g_returned;                     // free chunks without their pages
 ChunkStack g_blocks;                       // every system block chunks are carved from
 ChunkHeader* g_large = nullptr;            // big blocks in use, linked through their headers
 unsigned char* g_packed = nullptr;         // where the next packed block goes
+std::size_t g_packed_expected = 0;         // what packed blocks still to come take, 0 if not known
 unsigned char* g_packed_end = nullptr;
 void* g_reserve = nullptr;
 
@@ -129,7 +130,8 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
             void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
             if (!block) return nullptr;
             g_blocks.items[g_blocks.count++] = static_cast<unsigned char*>(block);
-            ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
+            if (g_packed_expected == 0 || g_packed_expected >= CHUNK_SIZE * CHUNKS_PER_BLOCK)
+                ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
             g_spare_chunks = static_cast<unsigned char*>(block);
             g_spare_count = CHUNKS_PER_BLOCK;
             g_spare_released = false;
@@ -308,6 +310,8 @@ void vfree(void* block) {
 }
 
 void release_spare_memory() { release_spare(); }
+
+void expect_packed_bytes(std::size_t bytes) { g_packed_expected = bytes; }
 
 bool release_all_memory() {
     if (SYSTEM_BLOCKS) return false;
