@@ -147,7 +147,7 @@ void column_cut(LineList& pieces, const ColumnArea& area) {
     for (Line* line = area.first; line; ++row) {
         Line* next = line == area.last ? nullptr : next_line(line);
         if (copying) {
-            int32_t n = line->length > a ? std::min(b + 1, line->length) - a : 0;
+            int32_t n = line->length > a ? std::min(b + 1, line->length.get()) - a : 0;
             list_append(pieces, new_line(n > 0 ? line->text() + a : nullptr, n));
         }
         if (deleting) delete_range(line, a, b, row);
@@ -179,10 +179,10 @@ void column_paste(const LineList& pieces, ColumnArea& area) {
     Line* line = area.first;
     for (const Line* piece = first_line(pieces); piece; piece = next_line(piece), ++row) {
         ++taken;
-        widest = std::max(widest, piece->length);
+        widest = std::max(widest, piece->length.get());
         CurrentFile.currentLine = line;
         bool goes_in = insert ? line->length > c : piece->length > 0;
-        if (goes_in && std::max(line->length, c) + piece->length > MAX_LINE) {
+        if (goes_in && std::max(line->length.get(), c) + piece->length > MAX_LINE) {
             skipped = true;
             break;
         }

@@ -33,7 +33,7 @@ void delete_under_cursor() {
     buffer().text[EDIT_BUFFER_SIZE - 1] = ' ';
     --buffer().length;
     Line* line = CurrentFile.currentLine;
-    if (line->length > 0) --line->length;
+    if (line->length > 0) line->length -= 1;
     PlaceCursor();
     DeleteCharOnScreen();
     RefillLastColumn(buffer().text, buffer().length);
@@ -181,7 +181,7 @@ void del_left() {
     // The stored line only ever shrinks here: its record may be shorter than
     // the edit buffer, which typing has not stored back yet.
     Line* stored = CurrentFile.currentLine;
-    stored->length = std::min(stored->length, remaining);
+    stored->length = std::min(stored->length.get(), remaining);
     view().cursorColumn = 0;
     line_commit();
     redraw_current_row();

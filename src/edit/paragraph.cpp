@@ -194,7 +194,7 @@ int32_t wrap_lines(Line* first, Line* last) {
             int32_t indent = indentation(l);
             changes += indent != previous;
             previous = i2 = indent;
-            dense |= l->length >= margin && mem_find_byte(l->text(), ' ', std::min(l->length, margin + 1)) < 0;
+            dense |= l->length >= margin && mem_find_byte(l->text(), ' ', std::min(l->length.get(), margin + 1)) < 0;
         }
         if (l == last) break;
     }
@@ -299,7 +299,7 @@ void wrap_while_typing(int32_t deleting) {
     }
     int32_t col = view().cursorColumn;
     if (col < line->length) col = std::max(col, indentation(line));
-    else col = std::min(line->length, MAX_LINE - 1);
+    else col = std::min(line->length.get(), MAX_LINE - 1);
     if (col == line->length) {
         // Room for the marker after the last character.
         line_load();

@@ -259,7 +259,7 @@ void undo_col_paste(UndoItem* item) {
     int32_t row = view().cursorRow, widest = 0;
     Line* line = CurrentFile.currentLine;
     for (const Line* piece = first_line(saved); piece && line; piece = next_line(piece), ++row) {
-        widest = std::max(widest, piece->length);
+        widest = std::max(widest, piece->length.get());
         if (piece->length > 0) delete_range(line, item->column, item->column + piece->length - 1, row);
         line = next_line(line);
     }

@@ -46,7 +46,7 @@ void write_message_area(std::string_view text) {
 }
 
 int32_t predecessor_length(const ListLink* pred) {
-    return is_list_header(pred) ? -1 : static_cast<const Line*>(pred)->length;
+    return is_list_header(pred) ? -1 : static_cast<const Line*>(pred)->length.get();
 }
 
 LineList& lines() { return CurrentFile.text.lines; }

@@ -57,15 +57,40 @@ struct ListLink {
 
 inline bool is_list_header(const ListLink* link) { return link->prev.get() == nullptr; }
 
+// A line's length in two bytes: no line holds more than a few hundred characters,
+// and two bytes a line are 2 MB a million lines. A length it cannot hold is a fault.
+class LineLength {
+public:
+    LineLength() = default;
+    LineLength(int32_t n) { set(n); }
+    LineLength& operator=(int32_t n) { set(n); return *this; }
+    LineLength& operator+=(int32_t n) { set(get() + n); return *this; }
+    LineLength& operator-=(int32_t n) { set(get() - n); return *this; }
+    operator int32_t() const { return get(); }
+    int32_t get() const {
+        uint16_t n;
+        std::memcpy(&n, raw_, 2);
+        return n;
+    }
+    void set(int32_t n) {
+        if (n < 0 || n > 0xFFFF) __builtin_trap();
+        auto bits = static_cast<uint16_t>(n);
+        std::memcpy(raw_, &bits, 2);
+    }
+private:
+    unsigned char raw_[2] = {};
+};
+
 // One line of text. The text bytes follow the record directly, without line end
-// and without terminator. Packed, so that a line costs its text plus 16 bytes.
-struct [[gnu::packed]] Line : ListLink {
-    int32_t length;
+// and without terminator. Its fields are plain bytes, so that a line costs its text
+// plus 14 bytes at any address.
+struct Line : ListLink {
+    LineLength length;
 
     char* text() { return reinterpret_cast<char*>(this) + sizeof(Line); }
     const char* text() const { return reinterpret_cast<const char*>(this) + sizeof(Line); }
 };
-static_assert(sizeof(Line) == 16 && alignof(Line) == 1);
+static_assert(sizeof(Line) == 14 && alignof(Line) == 1);
 
 // List header: next/prev stand in for a node, first/last are valid while count > 0.
 struct LineList : ListLink {

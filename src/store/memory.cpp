@@ -59,12 +59,37 @@ struct ChunkStack {
     std::size_t capacity = 0;
 };
 
+constexpr std::size_t BLOCK_BYTES = CHUNK_SIZE * CHUNKS_PER_BLOCK;
+
+// A system block mapped by itself, aligned by trimming a mapping twice its size:
+// from the C library it would cost a page or two of its own bookkeeping per block
+// besides a mapping of twice the size.
+void* map_block() {
+    void* p = ::mmap(nullptr, 2 * BLOCK_BYTES, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    auto* start = static_cast<unsigned char*>(p);
+    auto address = reinterpret_cast<uintptr_t>(start);
+    unsigned char* block = start + ((BLOCK_BYTES - address % BLOCK_BYTES) % BLOCK_BYTES);
+    if (block > start) ::munmap(start, static_cast<std::size_t>(block - start));
+    if (block + BLOCK_BYTES < start + 2 * BLOCK_BYTES)
+        ::munmap(block + BLOCK_BYTES, static_cast<std::size_t>(start + 2 * BLOCK_BYTES - (block + BLOCK_BYTES)));
+    return block;
+}
+
+bool is_mapped_block(void* p);
+
 void* default_allocate(std::size_t alignment, std::size_t size) {
+    if (alignment == BLOCK_BYTES && size == BLOCK_BYTES) return map_block();
     void* p = nullptr;
     return posix_memalign(&p, alignment, size) == 0 ? p : nullptr;
 }
 
-SystemAllocator g_system{default_allocate, std::free};
+void default_release(void* p) {
+    if (reinterpret_cast<uintptr_t>(p) % BLOCK_BYTES == 0 && is_mapped_block(p)) ::munmap(p, BLOCK_BYTES);
+    else std::free(p);
+}
+
+SystemAllocator g_system{default_allocate, default_release};
 SizeClass g_classes[CLASS_COUNT];
 std::size_t g_bytes_held = 0;
 unsigned char* g_spare_chunks = nullptr;   // the unused rest of the newest system block
@@ -76,8 +101,17 @@ ChunkStack g_returned;                     // free chunks without their pages
 ChunkStack g_blocks;                       // every system block chunks are carved from
 ChunkHeader* g_large = nullptr;            // big blocks in use, linked through their headers
 unsigned char* g_packed = nullptr;         // where the next packed block goes
+std::size_t g_packed_expected = 0;         // what packed blocks still to come take, 0 if not known
 unsigned char* g_packed_end = nullptr;
 void* g_reserve = nullptr;
+
+// Blocks are only ever given back by release_all_memory, so the record of them is
+// the record of what was mapped.
+bool is_mapped_block(void* p) {
+    for (std::size_t i = 0; i < g_blocks.count; ++i)
+        if (g_blocks.items[i] == p) return true;
+    return false;
+}
 
 unsigned char* read_link(unsigned char* block) {
     unsigned char* next;
@@ -126,10 +160,11 @@ void* new_chunk(uint32_t size_class, std::size_t bytes) {
     } else {
         if (g_spare_count == 0) {
             if (!grow_stack(g_blocks)) return nullptr;
-            void* block = g_system.allocate_aligned(CHUNK_SIZE * CHUNKS_PER_BLOCK, CHUNK_SIZE * CHUNKS_PER_BLOCK);
+            void* block = g_system.allocate_aligned(BLOCK_BYTES, BLOCK_BYTES);
             if (!block) return nullptr;
             g_blocks.items[g_blocks.count++] = static_cast<unsigned char*>(block);
-            ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
+            if (g_packed_expected == 0 || g_packed_expected >= CHUNK_SIZE * CHUNKS_PER_BLOCK)
+                ::madvise(block, CHUNK_SIZE * CHUNKS_PER_BLOCK, MADV_HUGEPAGE);
             g_spare_chunks = static_cast<unsigned char*>(block);
             g_spare_count = CHUNKS_PER_BLOCK;
             g_spare_released = false;
@@ -308,6 +343,8 @@ void vfree(void* block) {
 }
 
 void release_spare_memory() { release_spare(); }
+
+void expect_packed_bytes(std::size_t bytes) { g_packed_expected = bytes; }
 
 bool release_all_memory() {
     if (SYSTEM_BLOCKS) return false;

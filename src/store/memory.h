@@ -30,6 +30,11 @@ bool memory_reserve_held();
 // Hands the pages of not yet used chunks back to the system (after a big read).
 void release_spare_memory();
 
+// The bytes the packed blocks still to come will take, as far as a reader can tell
+// (0: not known). A system block they will not fill gets no huge pages: one would be
+// resident whole, however little of it is used.
+void expect_packed_bytes(std::size_t bytes);
+
 // Gives every block back to the system at once, for leaving the editor: whatever
 // was allocated is gone, used or not. False (nothing done) in sanitizer builds,
 // where each block must be freed by itself.

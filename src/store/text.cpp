@@ -23,7 +23,7 @@ void line_load() {
     LineEditBuffer.loaded = true;
     std::memset(LineEditBuffer.text, ' ', EDIT_BUFFER_SIZE);
     const Line* line = CurrentFile.currentLine;
-    int32_t length = std::min(line->length, EDIT_BUFFER_SIZE);
+    int32_t length = std::min(line->length.get(), EDIT_BUFFER_SIZE);
     std::memcpy(LineEditBuffer.text, line->text(), length);
     LineEditBuffer.length = length;
 }

@@ -313,8 +313,14 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
     int32_t result = MSG_SUCCESS;
     bool plain = false;
+    // What the rest of the file will take in memory, at the rate so far, so that the
+    // allocator gives its last block no huge pages it would fill only in part.
+    struct stat st;
+    const uint64_t size = ::fstat(file.get(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    uint64_t consumed = 0, stored = 0;
     for (std::string_view piece = reader->next(plain); !piece.empty() && result == MSG_SUCCESS;
          piece = reader->next(plain)) {
+        consumed += piece.size();
         const char* text = piece.data();
         int32_t n = static_cast<int32_t>(piece.size());
         if (!plain) {
@@ -334,6 +340,9 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
             text = expanded;
         }
         Line* line = new_line_packed(text, n);
+        stored += sizeof(Line) + static_cast<uint64_t>(n);
+        if (lines % 256 == 0 && consumed < size)
+            expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
         chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
         ++lines;
         uint64_t line_fingerprint;
@@ -348,6 +357,7 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
         h = empty_text_fingerprint();
     }
     if (fingerprint) *fingerprint = h;
+    expect_packed_bytes(0);
     release_spare_memory();
     return result;
 }

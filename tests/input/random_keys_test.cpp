@@ -134,7 +134,7 @@ TEST_F(RandomKeysTest, UndoingEverythingRestoresTheText) {
             std::vector<KeyCode> keys = undoable_keys(rng);
             bool loaded = LineEditBuffer.loaded;
             std::string_view shown(loaded ? LineEditBuffer.text : CurrentFile.currentLine->text(),
-                                   loaded ? LineEditBuffer.length : CurrentFile.currentLine->length);
+                                   loaded ? LineEditBuffer.length : CurrentFile.currentLine->length.get());
             auto indent = static_cast<int32_t>(std::min(shown.find_first_not_of(' '), shown.size()));
             int32_t count = keys.size() == 3 ? keys[1] - '0' : 1;
             promised &= keys.back() != 'l' || CurrentFile.text.lines.count > uint32_t(count);
