@@ -196,6 +196,8 @@ TEST_F(QuitTest, UpdateAsksBeforeReplacingAFileChangedOnDisk) {
     EXPECT_EQ(shown_message(), "File not written");
     EXPECT_EQ(dir.read("a.txt"), "theirs\n");
     EXPECT_EQ(text(), (Lines{"xa"}));
+    keys("\x1bqsn");   // Save closes the file only once it is written
+    EXPECT_TRUE(OpenFiles.current && text() == (Lines{"xa"}) && dir.read("a.txt") == "theirs\n");
     keys("\x1bUy");
     EXPECT_EQ(dir.read("a.txt"), "xa\n");
     keys("!\x1bU");   // what it wrote itself is no change
