@@ -67,7 +67,8 @@ TEST_F(ParagraphTest, WrapKeepsIndentsAndLabelsAndJustifies) {
     const Lines label = {"1.  Alpha beta gamma delta epsilon", "    zeta eta"};
     struct Case { Lines before; int left, right; bool justify; Lines after; } cases[] = {
         {hanging, -1, 30, true, {"Alph  beta gamma delta epsilon", "    zeta  eta theta iota kappa", "    lambda "}},
-        {hanging, 0, 30, false, {"Alph beta gamma delta epsilon", "    zeta eta theta iota kappa", "    lambda "}},
+        {{"  Alph beta gamma delta", "    epsilon zeta eta theta", "    iota kappa lambda"}, 0, 30, false,
+         {"Alph beta gamma delta epsilon", "  zeta eta theta iota kappa", "  lambda "}},
         {hanging, 2, 30, false,
          {"  Alph beta gamma delta", "      epsilon zeta eta theta", "      iota kappa lambda "}},
         {label, -1, 30, true, {"1.  Alpha   beta  gamma  delta", "    epsilon zeta eta "}},
