@@ -60,6 +60,10 @@ TEST_F(ColumnTest, MarkingShowsTheColumnsAndEnterCancels) {
     press("\x1b" "ckdc", CODE_LEFT, CODE_LEFT, CODE_LEFT, CODE_RIGHT, "\n");
     EXPECT_EQ(bells(), 5) << "left twice at column 0";
     EXPECT_EQ(text(), area);
+    place(0, 3);
+    press("\x1b" "c", CODE_RIGHT, ",,.\n");   // the letter motions move, away from the edges
+    EXPECT_EQ(col(), 2);
+    EXPECT_EQ(bells(), 5);
 }
 
 TEST_F(ColumnTest, PasteInsertAndTheirUndo) {
