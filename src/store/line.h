@@ -74,6 +74,7 @@ public:
     }
     void set(int32_t n) {
         if (n < 0 || n > 0xFFFF) __builtin_trap();
+        note_text_change();   // as a link does: counts taken before no longer vouch
         auto bits = static_cast<uint16_t>(n);
         std::memcpy(raw_, &bits, 2);
     }
