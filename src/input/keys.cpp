@@ -73,6 +73,16 @@ std::chrono::steady_clock::time_point g_lastLook{};
 // again. A size the editor cannot use shows why until the terminal is usable again;
 // keys typed meanwhile are dropped, as nothing they would act on can be seen.
 // While looking without waiting, the look goes on so afterwards.
+// One read of the terminal. A termination signal, or a terminal whose reads keep
+// failing (it is gone: there is nobody left to ask), ends the editor, which saves the
+// modified files first.
+KeyCode read_or_end(int& failures) {
+    if (EndSignal()) exit_editor(ENDED_SAVED);
+    KeyCode key = Term().read_key();
+    if (key == TERM_NO_KEY && ++failures > 1000) exit_editor(ENDED_SAVED);
+    return key;
+}
+
 void adopt_resize(bool looking = false) {
     for (ScreenVerdict v; (v = AdoptScreenSize()) != ScreenVerdict::Usable;) {
         Term().set_nodelay(false);
@@ -80,11 +90,7 @@ void adopt_resize(bool looking = false) {
         PutTextAt(0, 0, false, v == ScreenVerdict::TooLarge ? "QX cannot support screen sizes this large"
                                                             : "QX requires at least 20 rows and 80 columns");
         RefreshScreen();
-        for (int failures = 0;;) {
-            if (EndSignal()) exit_editor(ENDED_SAVED);
-            KeyCode key = Term().read_key();
-            if (key == TERM_RESIZE) break;
-            if (key == TERM_NO_KEY && ++failures > 1000) exit_editor(ENDED_SAVED);
+        for (int failures = 0; read_or_end(failures) != TERM_RESIZE;) {
         }
         Term().set_nodelay(looking);
     }
@@ -102,15 +108,9 @@ KeyCode read_terminal_key() {
     }
     if (!ScreenStarted()) return ENTER;
     for (int failures = 0;;) {
-        if (EndSignal()) exit_editor(ENDED_SAVED);   // saves the modified files first
-        KeyCode key = Term().read_key();
-        if (key == TERM_RESIZE) {
-            adopt_resize();
-        } else if (key != TERM_NO_KEY) {
-            return key;
-        } else if (++failures > 1000) {
-            exit_editor(ENDED_SAVED);   // the terminal is gone: save what it showed
-        }
+        KeyCode key = read_or_end(failures);
+        if (key == TERM_RESIZE) adopt_resize();
+        else if (key != TERM_NO_KEY) return key;
     }
 }
 

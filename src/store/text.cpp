@@ -46,7 +46,6 @@ void line_commit() {
         free_line(line);
         CurrentFile.currentLine = grown;
     } else {
-        note_text_change();
         line->length = length;
         std::memcpy(line->text(), LineEditBuffer.text, length);
     }

@@ -418,10 +418,7 @@ int32_t write_text_file(const char* path, int32_t no_confirm, int32_t format, Li
         VallocObject<BlockWriter> writer(file.fd);
         char scratch[READ_PIECE + MAX_TAB_GROWTH + 1];
         for (Line* line = first; line && line != stop; line = next_line(line)) {
-            if (line->length > MAX_LINE - 1) {
-                note_text_change();
-                line->length = MAX_LINE;
-            }
+            if (line->length > MAX_LINE - 1) line->length = MAX_LINE;
             c += static_cast<uint32_t>(line->length) + static_cast<uint32_t>(end_length);
             ++l;
             uint64_t line_fingerprint;
