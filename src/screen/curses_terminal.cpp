@@ -243,13 +243,17 @@ void c_refresh() {
 }
 
 // The editor notes SIGWINCH itself (curses would let it restart a waiting read);
-// the window takes the size the terminal now has.
+// the window takes the size the terminal now has. Terminals differ on what a resize
+// does to a scroll region, and one curses set for the old size may still arrive
+// after it: the region is set to the whole new screen before the screen is cleared
+// and drawn again, or lines inserted or deleted later would move only part of it.
 void c_resize(int32_t& rows, int32_t& cols) {
     struct winsize size {};
     if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0)
         resize_term(size.ws_row, size.ws_col);
     rows = LINES;
     cols = COLS;
+    if (Sequence whole = ""; capability(whole, "csr", 0, LINES - 1)) send(whole);
     clearok(curscr, TRUE);
 }
 

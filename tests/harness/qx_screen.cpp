@@ -273,9 +273,10 @@ void QxScreen::click(int col, int row, int button) {
   flush_input();
 }
 
-void QxScreen::resize(int cols, int rows) {
+void QxScreen::resize(int cols, int rows, std::string_view late) {
   pump(milliseconds(0));  // output already written was laid out for the old size
   vterm_set_size(vt_, rows, cols);
+  vterm_input_write(vt_, late.data(), late.size());
   cols_ = cols;
   rows_ = rows;
   struct winsize ws {};

@@ -84,8 +84,9 @@ class QxScreen {
   void key(Key k, Mod mods = Mod::None);
   // Buttons 1-3, 4/5 the wheel; sent only if the program enabled the mouse.
   void click(int col, int row, int button = 1);
-  // The program gets SIGWINCH.
-  void resize(int cols, int rows);
+  // The program gets SIGWINCH. `late` is output written for the old size that reaches the terminal after it
+  // changed size, as happens when a resize comes while the program draws.
+  void resize(int cols, int rows, std::string_view late = {});
 
   // One byte per cell; line-drawing characters read as '-', '|' or '+'.
   std::string row(int r) const;
