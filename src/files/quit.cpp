@@ -1,8 +1,10 @@
 #include "files/quit.h"
 
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -44,6 +46,14 @@ void set_current_named(int32_t named) {
     if (OpenFiles.current) OpenFiles.current->named = named;
 }
 
+// Whether path names the current file, under its own name or another way there
+// ("./a.txt", a link).
+bool is_own_file(const char* path) {
+    if (std::string_view(path) == CurrentFile.name) return true;
+    char mine[PATH_MAX], theirs[PATH_MAX];
+    return ::realpath(CurrentFile.name, mine) && ::realpath(path, theirs) && std::strcmp(mine, theirs) == 0;
+}
+
 // The whole current text under path, without asking; the stored counts follow a
 // complete write, so the file then counts as unmodified.
 bool write_current_text(const char* path) {
@@ -52,14 +62,14 @@ bool write_current_text(const char* path) {
                         text.checksum, tab_translation(), &text.fingerprint) != MSG_SUCCESS)
         return false;
     note_counts_hold(text);
-    if (std::string_view(path) == CurrentFile.name) CurrentFile.disk = disk_identity(path);
+    if (is_own_file(path)) CurrentFile.disk = disk_identity(path);
     return true;
 }
 
 // Before the current file's own name is written over: when another program changed
 // the file since it was read or written here, the user decides.
 bool may_replace_own_file(const char* path) {
-    if (std::string_view(path) != CurrentFile.name || !disk_changed(CurrentFile.disk, path)) return true;
+    if (!is_own_file(path) || !disk_changed(CurrentFile.disk, path)) return true;
     bool yes = AskYesNo("File changed on disk since read: Overwrite ? (y or n)");
     if (!yes) ShowMessage("File not written");
     return yes;

@@ -203,6 +203,10 @@ TEST_F(QuitTest, UpdateAsksBeforeReplacingAFileChangedOnDisk) {
     keys("!\x1bU");   // what it wrote itself is no change
     EXPECT_TRUE(waits().empty() && shown_message() == "File has been written");
     EXPECT_EQ(dir.read("a.txt"), "x!a\n");
+    dir.write("a.txt", "theirs\n");   // the same file by another name
+    keys("\x1bqw./a.txt\n" "\xff" "y" "\xff" "n");
+    EXPECT_EQ(seen(1, 0), "File changed on disk since read: Overwrite ? (y or n)");
+    EXPECT_EQ(dir.read("a.txt"), "theirs\n");
 }
 
 // Edits a plain sum cannot see: two characters swapped, lines reordered by a block move.
