@@ -80,7 +80,7 @@ bench-peers: deps $(BUILD)/CMakeCache.txt
 
 # The binary and its manual page under $(DESTDIR)$(PREFIX); uninstall removes them again.
 install: qx
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
 
 uninstall:
 	rm -f "$(DESTDIR)$(PREFIX)/bin/qx" "$(DESTDIR)$(PREFIX)/share/man/man1/qx.1"
