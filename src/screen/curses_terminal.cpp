@@ -236,8 +236,50 @@ void shift_changed_rows() {
     wmove(newscr, newRow, newCol);
 }
 
+// Where the new picture is the old one with the rows from some row down moved up by
+// one, the cursor on the bottom row (Down there), the terminal deletes that row
+// itself between saving and restoring the cursor: a row's move there and back
+// costs curses a byte more. curses's record of the terminal is scrolled the same
+// way and the moved rows count as unchanged to it, so that the update after it
+// draws only the new bottom row and finds no scroll of its own to make. Only on
+// the terminal's own background: the row that comes in is blank in the colours
+// curses leaves set after an update, which are those.
+void scroll_changed_rows() {
+    if (is_cleared(curscr) || is_cleared(newscr) || (getbkgd(stdscr) & A_ATTRIBUTES) != 0) return;
+    int rows = getmaxy(newscr), cols = getmaxx(newscr);
+    if (rows != getmaxy(curscr) || cols != getmaxx(curscr) || cols > 512 || rows < 3) return;
+    int newRow, newCol, row, col;
+    getyx(newscr, newRow, newCol);
+    getyx(curscr, row, col);
+    if (row != rows - 1 || col >= cols - 1) return;
+    auto same = [cols](int newRow, int oldRow) {
+        chtype want[513], have[513];
+        mvwinchnstr(newscr, newRow, 0, want, cols);
+        mvwinchnstr(curscr, oldRow, 0, have, cols);
+        return std::equal(want, want + cols, have);
+    };
+    int top = 0;
+    while (top < rows - 1 && same(top, top)) ++top;
+    bool scrolled = top > 0 && top < rows - 2;
+    for (int r = top; scrolled && r < rows - 1; ++r) scrolled = same(r, r + 1);
+    Sequence save, restore, there, remove;
+    if (scrolled && capability(save, "sc") && capability(restore, "rc") &&
+        (capability(remove, "dl1") || capability(remove, "dl", 1)) &&
+        (capability(there, "vpa", top) || capability(there, "cup", top, 0))) {
+        char all[4 * sizeof(Sequence)];
+        std::snprintf(all, sizeof all, "%s%s%s%s", save, there, remove, restore);
+        send(all);
+        wmove(curscr, top, 0);
+        winsdelln(curscr, -1);
+        wtouchln(newscr, top, rows - 1 - top, 0);
+    }
+    wmove(curscr, row, col);
+    wmove(newscr, newRow, newCol);
+}
+
 void c_refresh() {
     wnoutrefresh(stdscr);
+    scroll_changed_rows();
     shift_changed_rows();
     doupdate();
 }
