@@ -190,26 +190,6 @@ bool capability(Sequence& out, const char* name, int a = -1, int b = -1) {
 }
 
 // Straight to the terminal: curses has sent all it had at the last update.
-void send(const char* text);
-
-// The scroll region from row top to row bottom, the cursor kept where it is (setting
-// a region homes it): false without the capabilities.
-bool region(char (&out)[96], int top, int bottom) {
-    Sequence save, set, restore;
-    if (!capability(save, "sc") || !capability(restore, "rc") || !capability(set, "csr", top, bottom)) return false;
-    std::snprintf(out, sizeof out, "%s%s%s", save, set, restore);
-    return true;
-}
-
-void prepare_whole_region() {
-    if (!region(g_wholeRegion, 0, LINES - 1)) g_wholeRegion[0] = '\0';
-}
-
-void end_region() {
-    if (g_regionTop != 0) send(g_wholeRegion);
-    g_regionTop = 0;
-}
-
 void send(const char* text) {
     for (std::size_t n = std::strlen(text); n > 0;) {
         ssize_t put = ::write(STDOUT_FILENO, text, n);
@@ -269,6 +249,24 @@ void shift_changed_rows() {
     wmove(newscr, newRow, newCol);
 }
 
+// The scroll region from row top to row bottom, the cursor kept where it is (setting
+// a region homes it): false without the capabilities.
+bool region(char (&out)[96], int top, int bottom) {
+    Sequence save, set, restore;
+    if (!capability(save, "sc") || !capability(restore, "rc") || !capability(set, "csr", top, bottom)) return false;
+    std::snprintf(out, sizeof out, "%s%s%s", save, set, restore);
+    return true;
+}
+
+void prepare_whole_region() {
+    if (!region(g_wholeRegion, 0, LINES - 1)) g_wholeRegion[0] = '\0';
+}
+
+void end_region() {
+    if (g_regionTop != 0) send(g_wholeRegion);
+    g_regionTop = 0;
+}
+
 // Where the new picture is the old one with the rows from some row down moved up by
 // one, the cursor on the bottom row (Down there), the terminal scrolls them itself:
 // the first time by deleting that row between saving and restoring the cursor (a
@@ -301,8 +299,11 @@ void scroll_changed_rows() {
     bool scrolled = top > 0 && top < rows - 2 && row == rows - 1 && col < cols - 1;
     for (int r = top; scrolled && r < rows - 1; ++r) scrolled = same(r, r + 1);
     char out[4 * sizeof(Sequence)] = "";
-    Sequence feed, save, restore, there, remove;
-    bool fed = scrolled && col == 0 && capability(feed, "ind") && g_wholeRegion[0] != '\0';
+    Sequence feed, insert, save, restore, there, remove;
+    // A scroll curses finds itself while the region is set must be made by inserting
+    // or deleting lines, which the region leaves alone, not by setting one of its own.
+    bool fed = scrolled && col == 0 && capability(feed, "ind") && g_wholeRegion[0] != '\0' &&
+               (capability(insert, "il1") || capability(insert, "il", 1));
     if (top == rows) {
         // Nothing to draw: the cursor moves at most, the region may stay.
     } else if (fed && g_regionTop == top) {
