@@ -288,10 +288,10 @@ void scroll_changed_rows() {
     int newRow, newCol, row, col;
     getyx(newscr, newRow, newCol);
     getyx(curscr, row, col);
-    auto same = [cols](int newRow, int oldRow) {
+    auto same = [cols](int wanted, int had) {   // new row `wanted` is old row `had`
         chtype want[513], have[513];
-        mvwinchnstr(newscr, newRow, 0, want, cols);
-        mvwinchnstr(curscr, oldRow, 0, have, cols);
+        mvwinchnstr(newscr, wanted, 0, want, cols);
+        mvwinchnstr(curscr, had, 0, have, cols);
         return std::equal(want, want + cols, have);
     };
     int top = 0;
