@@ -82,6 +82,13 @@ bool g_haveModes = false;
 constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction g_oldActions[std::size(FATAL_SIGNALS)];
 
+// While Down keeps scrolling the text rows at the bottom row, they are the terminal's
+// scroll region, which a line feed there scrolls: its top row, 0 while the region is
+// the whole screen, as curses assumes in updates of its own.
+volatile std::sig_atomic_t g_regionTop = 0;
+bool g_scrolledLast = false;          // the last update that changed rows scrolled the text rows
+char g_wholeRegion[96] = "";          // makes the whole screen the region again; empty: no regions
+
 void add_restore(const char* bytes) {
     if (!bytes || bytes == reinterpret_cast<const char*>(-1)) return;
     std::size_t n = std::strlen(bytes);
@@ -92,7 +99,8 @@ void add_restore(const char* bytes) {
 
 // Puts the terminal back, then lets the signal do what it did before the editor.
 void on_fatal_signal(int sig) {
-    ssize_t ignored = ::write(STDOUT_FILENO, g_restore, g_restoreLength);
+    ssize_t ignored = g_regionTop ? ::write(STDOUT_FILENO, g_wholeRegion, std::strlen(g_wholeRegion)) : 0;
+    ignored = ::write(STDOUT_FILENO, g_restore, g_restoreLength);
     (void)ignored;
     if (g_haveModes) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_modes);
     for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i)
@@ -118,6 +126,9 @@ void release_fatal_signals() {
     for (std::size_t i = 0; i < std::size(FATAL_SIGNALS); ++i) ::sigaction(FATAL_SIGNALS[i], &g_oldActions[i], nullptr);
 }
 
+void prepare_whole_region();
+void end_region();
+
 void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     g_haveModes = ::tcgetattr(STDIN_FILENO, &g_modes) == 0;
     std::fill(std::begin(g_plainPair), std::end(g_plainPair), false);
@@ -131,10 +142,12 @@ void c_start(bool mouse, int32_t& rows, int32_t& cols) {
     rows = LINES;
     cols = COLS;
     put_now(PASTE_ON);
+    prepare_whole_region();
     catch_fatal_signals(mouse);
 }
 
 void c_stop() {
+    end_region();
     release_fatal_signals();
     mousemask(0, nullptr);
     put_now(PASTE_OFF);
@@ -236,8 +249,90 @@ void shift_changed_rows() {
     wmove(newscr, newRow, newCol);
 }
 
+// The scroll region from row top to row bottom, the cursor kept where it is (setting
+// a region homes it): false without the capabilities.
+bool region(char (&out)[96], int top, int bottom) {
+    Sequence save, set, restore;
+    if (!capability(save, "sc") || !capability(restore, "rc") || !capability(set, "csr", top, bottom)) return false;
+    std::snprintf(out, sizeof out, "%s%s%s", save, set, restore);
+    return true;
+}
+
+void prepare_whole_region() {
+    if (!region(g_wholeRegion, 0, LINES - 1)) g_wholeRegion[0] = '\0';
+}
+
+void end_region() {
+    if (g_regionTop != 0) send(g_wholeRegion);
+    g_regionTop = 0;
+}
+
+// Where the new picture is the old one with the rows from some row down moved up by
+// one, the cursor on the bottom row (Down there), the terminal scrolls them itself:
+// the first time by deleting that row between saving and restoring the cursor (a
+// byte less than curses's move there and back); from the second in a row those rows
+// become the scroll region and a line feed scrolls them, until an update of another
+// kind. curses's record of the terminal is scrolled the same way and the moved rows
+// count as unchanged to it, so that the update after it draws only the new bottom
+// row and finds no scroll of its own to make. Only on the terminal's own background:
+// the row that comes in is blank in the colours curses leaves set after an update,
+// which are those.
+void scroll_changed_rows() {
+    int rows = getmaxy(newscr), cols = getmaxx(newscr);
+    if (is_cleared(curscr) || is_cleared(newscr) || (getbkgd(stdscr) & A_ATTRIBUTES) != 0 ||
+        rows != getmaxy(curscr) || cols != getmaxx(curscr) || cols > 512 || rows < 3) {
+        end_region();
+        g_scrolledLast = false;
+        return;
+    }
+    int newRow, newCol, row, col;
+    getyx(newscr, newRow, newCol);
+    getyx(curscr, row, col);
+    auto same = [cols](int wanted, int had) {   // new row `wanted` is old row `had`
+        chtype want[513], have[513];
+        mvwinchnstr(newscr, wanted, 0, want, cols);
+        mvwinchnstr(curscr, had, 0, have, cols);
+        return std::equal(want, want + cols, have);
+    };
+    int top = 0;
+    while (top < rows && same(top, top)) ++top;
+    bool scrolled = top > 0 && top < rows - 2 && row == rows - 1 && col < cols - 1;
+    for (int r = top; scrolled && r < rows - 1; ++r) scrolled = same(r, r + 1);
+    char out[4 * sizeof(Sequence)] = "";
+    Sequence feed, insert, save, restore, there, remove;
+    // A scroll curses finds itself while the region is set must be made by inserting
+    // or deleting lines, which the region leaves alone, not by setting one of its own.
+    bool fed = scrolled && col == 0 && capability(feed, "ind") && g_wholeRegion[0] != '\0' &&
+               (capability(insert, "il1") || capability(insert, "il", 1));
+    if (top == rows) {
+        // Nothing to draw: the cursor moves at most, the region may stay.
+    } else if (fed && g_regionTop == top) {
+        std::snprintf(out, sizeof out, "%s", feed);
+    } else if (char set[96]; fed && g_scrolledLast && region(set, top, rows - 1)) {
+        end_region();
+        std::snprintf(out, sizeof out, "%s%s", set, feed);
+        g_regionTop = top;
+    } else {
+        end_region();
+        if (scrolled && capability(save, "sc") && capability(restore, "rc") &&
+            (capability(remove, "dl1") || capability(remove, "dl", 1)) &&
+            (capability(there, "vpa", top) || capability(there, "cup", top, 0)))
+            std::snprintf(out, sizeof out, "%s%s%s%s", save, there, remove, restore);
+    }
+    if (out[0] != '\0') {
+        send(out);
+        wmove(curscr, top, 0);
+        winsdelln(curscr, -1);
+        wtouchln(newscr, top, rows - 1 - top, 0);
+    }
+    if (top < rows) g_scrolledLast = out[0] != '\0';
+    wmove(curscr, row, col);
+    wmove(newscr, newRow, newCol);
+}
+
 void c_refresh() {
     wnoutrefresh(stdscr);
+    scroll_changed_rows();
     shift_changed_rows();
     doupdate();
 }
@@ -255,6 +350,9 @@ void c_resize(int32_t& rows, int32_t& cols) {
     cols = COLS;
     if (Sequence whole = ""; capability(whole, "csr", 0, LINES - 1)) send(whole);
     clearok(curscr, TRUE);
+    prepare_whole_region();
+    end_region();
+    g_scrolledLast = false;
 }
 
 void c_ring() { beep(); }

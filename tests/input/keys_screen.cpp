@@ -110,6 +110,32 @@ TEST(Keys, AResizeIsNoKey) {
     QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "With:" && s.row(1) == std::string(100, '-') && s.cursor() == (Pos{2, 6}));
 }
 
+// Down on the bottom row scrolls the text rows on each terminal type: a run of it,
+// with the cursor at the line's start and away from it, then a change and a resize.
+TEST(Keys, DownOnTheBottomRowScrolls) {
+    for (const char* term : {"xterm", "xterm-256color", "screen", "screen-256color", "tmux-256color", "linux"}) {
+        QxScreen s({"f.txt"});
+        s.term = term;
+        s.write_file("f.txt", numbered_lines(60));
+        ASSERT_TRUE(s.start_editing()) << s.dump();
+        auto shows = [&](int line, Pos at, int rows = 24) {   // the lines in order, `line` at the cursor
+            for (int r = 2; r < rows; ++r)
+                if (s.row_trimmed(r).find("line " + std::to_string(line + r - at.row)) == std::string::npos) return false;
+            return s.row(1).find_first_not_of('-') == std::string::npos && s.cursor() == at;
+        };
+        for (int i = 0; i < 26; ++i) s.key(Key::Down);
+        QX_ASSERT_SCREEN(s, shows(27, {23, 0})) << term;
+        s.type("x");
+        s.key(Key::Down);
+        s.key(Key::Down);
+        QX_ASSERT_SCREEN(s, shows(29, {23, 1}) && s.row_trimmed(21) == "xline 27") << term;
+        s.resize(100, 30);
+        s.key(Key::Home);
+        for (int i = 0; i < 10; ++i) s.key(Key::Down);
+        QX_ASSERT_SCREEN(s, shows(39, {29, 0}, 30) && s.row_trimmed(17) == "xline 27") << term;
+    }
+}
+
 TEST(Keys, TheFileSelectorFollowsAResize) {
     QxScreen s({"-b"});
     for (int i = 0; i < 40; ++i) s.write_file("f" + std::to_string(i) + ".txt", "x\n");
