@@ -351,7 +351,7 @@ void c_resize(int32_t& rows, int32_t& cols) {
     if (Sequence whole = ""; capability(whole, "csr", 0, LINES - 1)) send(whole);
     clearok(curscr, TRUE);
     prepare_whole_region();
-    end_region();
+    g_regionTop = 0;   // a region the scrolls at the bottom row kept is gone with that
     g_scrolledLast = false;
 }
 
