@@ -112,8 +112,45 @@ void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_
     if (fingerprint) *fingerprint = h;
 }
 
+bool TextSumsPending = false;
+
+void defer_text_sums(FileText& text) {
+    text.sumsPending = true;
+    TextSumsPending = true;
+}
+
+namespace {
+void settle(FileText& text) {
+    uint32_t chars, lines;
+    text_count(text, false, chars, lines, text.checksum, &text.fingerprint);
+    text.sumsPending = false;
+    // The reader counts a line end by the format known so far: its counts are what a
+    // walk gives only when that never changed.
+    if (text.format == 'u') note_counts_hold(text);
+}
+}  // namespace
+
+void settle_text_sums() {
+    if (!TextSumsPending) return;
+    TextSumsPending = false;
+    if (CurrentFile.text.sumsPending) settle(CurrentFile.text);
+    for (EditFile* f = first_open_file(); f; f = next_open_file(f)) {
+        if (!f->text.sumsPending) continue;
+        if (f != OpenFiles.current) {
+            settle(f->text);
+            continue;
+        }
+        // The current file's record is a snapshot of the same lines.
+        f->text.checksum = CurrentFile.text.checksum;
+        f->text.fingerprint = CurrentFile.text.fingerprint;
+        f->text.counted = CurrentFile.text.counted;
+        f->text.sumsPending = false;
+    }
+}
+
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,
                    uint64_t fingerprint) {
+    settle_text_sums();
     return chars != text.charCount || lines != text.lineCount || checksum != text.checksum ||
            fingerprint != text.fingerprint;
 }

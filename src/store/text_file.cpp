@@ -299,12 +299,10 @@ int create_temporary_file(std::string_view path, PathText& name) {
     return fd;
 }
 
-int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
-                       uint64_t* fingerprint) {
+int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uint32_t& lines, int32_t& format,
+                        const TabTranslation& tabs) {
     format = 'u';
-    chars = lines = checksum = 0;
-    uint64_t h = FINGERPRINT_START;
+    chars = lines = 0;
     int32_t why = 0;
     FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
@@ -345,20 +343,32 @@ int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint
             expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
         chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
         ++lines;
-        uint64_t line_fingerprint;
-        checksum += line_sums(text, n, line_fingerprint);
-        h = fingerprint_step(h, line_fingerprint);
         list_append(target, line);
         if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
     }
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
         chars = lines = 1;
-        h = empty_text_fingerprint();
     }
-    if (fingerprint) *fingerprint = h;
     expect_packed_bytes(0);
     release_spare_memory();
+    return result;
+}
+
+int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
+                       uint64_t* fingerprint) {
+    Line* before = last_line(target);
+    int32_t result = read_text_lines(path, target, chars, lines, format, tabs);
+    checksum = 0;
+    if (result == MSG_CANNOT_OPEN) return result;
+    uint64_t h = FINGERPRINT_START;
+    for (Line* line = before ? next_line(before) : first_line(target); line; line = next_line(line)) {
+        uint64_t line_fingerprint;
+        checksum += line_sums(line->text(), line->length, line_fingerprint);
+        h = fingerprint_step(h, line_fingerprint);
+    }
+    if (fingerprint) *fingerprint = h;
     return result;
 }
 
