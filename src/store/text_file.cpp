@@ -34,23 +34,35 @@ constexpr std::array<bool, 256> TEXT_BYTES = [] {
     return table;
 }();
 
-// The first byte that is not printable ASCII (0x20..0x7E), or n. Most lines hold
-// none before their LF; the others get the byte-by-byte look for NUL, TAB and non-text.
-std::size_t first_unprintable(const char* p, std::size_t n) {
-    std::size_t i = 0;
+// The length of the run of printable ASCII (0x20..0x7E) at p, at most READ_PIECE.
+// Most lines are such a run up to their LF; the others get the byte-by-byte look for
+// NUL, TAB, CR and non-text. With Copy the bytes looked at are stored at out as
+// well, in whole 16-byte blocks: out must have READ_PIECE bytes of room. The scan
+// reads whole 16-byte blocks, so a byte that is not printable must follow the data
+// within them.
+template <bool Copy>
+std::size_t printable_run(const char* p, char* out) {
+    static_assert(READ_PIECE % 16 == 0);
 #ifdef __SSE2__
-    const __m128i below = _mm_set1_epi8(0x1F), above = _mm_set1_epi8(0x7F);
-    for (; i + 16 <= n; i += 16) {
+    const __m128i one = _mm_set1_epi8(1), last_control = _mm_set1_epi8(0x20);
+    for (std::size_t i = 0; i < READ_PIECE; i += 16) {
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        // Signed: bytes from 0x80 are negative, so they fail the first test.
-        __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(b, below), _mm_cmplt_epi8(b, above));
+        if constexpr (Copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), b);
+        // Signed, b + 1 is above 0x20 for 0x20..0x7E only: 0x7F and 0x80..0xFF become
+        // negative or 0, the controls stay at most 0x20.
+        __m128i printable = _mm_cmpgt_epi8(_mm_add_epi8(b, one), last_control);
         if (auto mask = static_cast<uint32_t>(_mm_movemask_epi8(printable)); mask != 0xFFFF)
             return i + static_cast<std::size_t>(__builtin_ctz(~mask));
     }
+    return READ_PIECE;
+#else
+    for (std::size_t i = 0; i < READ_PIECE; ++i) {
+        auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x20 || c >= 0x7F) return i;
+        if constexpr (Copy) out[i] = p[i];
+    }
+    return READ_PIECE;
 #endif
-    for (; i < n; ++i)
-        if (static_cast<unsigned char>(p[i]) < 0x20 || static_cast<unsigned char>(p[i]) >= 0x7F) return i;
-    return n;
 }
 
 // A file descriptor that closes itself.
@@ -65,45 +77,84 @@ private:
     int fd_;
 };
 
-// Hands out the file in pieces of at most READ_PIECE bytes, each ending after the
-// next LF when one comes within that many bytes: a line-by-line read done in blocks.
-class PieceReader {
+// The file read in large blocks. After fill, at least READ_PIECE bytes lie ahead
+// unless the file ends sooner, and a NUL follows the last of them, with room for a
+// scan's last 16-byte block beyond it.
+class BlockReader {
 public:
-    explicit PieceReader(int fd) : fd_(fd) {}
+    explicit BlockReader(int fd) : fd_(fd) {}
 
-    // The next piece, or an empty view at the end of the file; plain when all its
-    // bytes but a closing LF are printable ASCII. One look finds both for most lines.
-    std::string_view next(bool& plain) {
+    void fill() {
         if (end_ - pos_ < READ_PIECE && !eof_) refill();
-        std::size_t available = std::min<std::size_t>(end_ - pos_, READ_PIECE);
-        if (available == 0) return {};
-        const char* start = buffer_ + pos_;
-        std::size_t other = first_unprintable(start, available);
-        plain = other == available || start[other] == '\n';
-        const void* lf = plain ? (other < available ? start + other : nullptr)
-                               : std::memchr(start + other, '\n', available - other);
-        std::size_t n = lf ? static_cast<const char*>(lf) - start + 1 : available;
-        pos_ += n;
-        return {start, n};
     }
+    const char* at() const { return buffer_ + pos_; }
+    std::size_t left() const { return end_ - pos_; }
+    void skip(std::size_t n) { pos_ += n; }
+    // The bytes of the file behind the position.
+    uint64_t consumed() const { return passed_ + pos_; }
 
 private:
     void refill() {
         std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
+        passed_ += pos_;
         end_ -= pos_;
         pos_ = 0;
-        while (end_ < sizeof buffer_ && !eof_) {
-            ssize_t got = ::read(fd_, buffer_ + end_, sizeof buffer_ - end_);
+        while (end_ < CAPACITY && !eof_) {
+            ssize_t got = ::read(fd_, buffer_ + end_, CAPACITY - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) eof_ = true;   // a read error ends the text like the end of the file
             else end_ += static_cast<std::size_t>(got);
         }
+        buffer_[end_] = '\0';
     }
 
+    static constexpr std::size_t CAPACITY = 1 << 16;
     int fd_;
-    char buffer_[1 << 16];
+    char buffer_[CAPACITY + 16] = {};
     std::size_t pos_ = 0, end_ = 0;
+    uint64_t passed_ = 0;
     bool eof_ = false;
+};
+
+// Lines placed end to end in the room the allocator gives for packed blocks; it hears
+// of them once a room is used up, not once a line.
+class LinePlacer {
+public:
+    LinePlacer() = default;
+    LinePlacer(const LinePlacer&) = delete;
+    LinePlacer& operator=(const LinePlacer&) = delete;
+    ~LinePlacer() { report(); }
+
+    // Where the text of the next line goes when there is room for any piece in place.
+    char* text_room() const {
+        return room_ >= sizeof(Line) + READ_PIECE ? reinterpret_cast<char*>(at_) + sizeof(Line) : nullptr;
+    }
+    // A block of size bytes: the next in the room (where text_room pointed) or a new room's first.
+    void* take(std::size_t size) {
+        if (size > room_) {
+            report();
+            PackedRoom room = valloc_packed_room(size);
+            at_ = room.start;
+            room_ = room.bytes;
+            if (size > room_) return valloc_packed(size);   // each block its own (sanitizer builds)
+        }
+        void* block = at_;
+        at_ += size;
+        room_ -= size;
+        used_ += size;
+        ++blocks_;
+        return block;
+    }
+
+private:
+    void report() {
+        valloc_packed_taken(used_, blocks_);
+        used_ = blocks_ = 0;
+    }
+
+    unsigned char* at_ = nullptr;
+    std::size_t room_ = 0, used_ = 0;
+    uint32_t blocks_ = 0;
 };
 
 // Output gathered into large writes; any failed write is remembered.
@@ -307,45 +358,77 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
     FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
 
-    VallocObject<PieceReader> reader(file.get());
+    VallocObject<BlockReader> reader(file.get());
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
     int32_t result = MSG_SUCCESS;
-    bool plain = false;
     // What the rest of the file will take in memory, at the rate so far, so that the
     // allocator gives its last block no huge pages it would fill only in part.
     struct stat st;
     const uint64_t size = ::fstat(file.get(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
-    uint64_t consumed = 0, stored = 0;
-    for (std::string_view piece = reader->next(plain); !piece.empty() && result == MSG_SUCCESS;
-         piece = reader->next(plain)) {
-        consumed += piece.size();
-        const char* text = piece.data();
-        int32_t n = static_cast<int32_t>(piece.size());
-        if (!plain) {
-            // An embedded NUL ends the line's text.
-            if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
-            for (int32_t i = 0; i < n; ++i)
-                if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
+    uint64_t stored = 0;
+    // A line end counts by the current file's format as detected so far: while a file
+    // is opened, format is that very slot.
+    auto line_end_chars = [] { return CurrentFile.text.format == 'd' ? 2u : 1u; };
+    uint32_t line_end = line_end_chars();
+    // The lines are linked in here one after another; the list counts them as they come.
+    ListLink* tail = target.count > 0 ? target.last : &target;
+    {
+        LinePlacer placer;
+        for (reader->fill(); reader->left() > 0 && result == MSG_SUCCESS; reader->fill()) {
+            const char* text = reader->at();
+            char* in_place = placer.text_room();
+            std::size_t n = in_place ? printable_run<true>(text, in_place) : printable_run<false>(text, nullptr);
+            // A piece is at most READ_PIECE bytes, its LF included: what follows is the next piece.
+            if (n < READ_PIECE && text[n] == '\n') {
+                reader->skip(n + 1);
+            } else if (n + 1 < READ_PIECE && text[n] == '\r' && text[n + 1] == '\n') {
+                reader->skip(n + 2);
+                format = 'd';
+                line_end = line_end_chars();
+            } else {
+                in_place = nullptr;
+                std::size_t piece = std::min<std::size_t>(reader->left(), READ_PIECE);
+                if (const void* lf = std::memchr(text, '\n', piece)) piece = static_cast<const char*>(lf) - text + 1;
+                reader->skip(piece);
+                n = piece;
+                // An embedded NUL ends the line's text.
+                if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
+                for (std::size_t i = 0; i < n; ++i)
+                    if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
+                int32_t dropped = 0;
+                if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
+                if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
+                if (dropped == 2) {
+                    format = 'd';
+                    line_end = line_end_chars();
+                }
+                if (tabs.expand && std::memchr(text, '\t', n)) {
+                    std::memcpy(expanded, text, n);
+                    expanded[n] = '\0';
+                    n = static_cast<std::size_t>(expand_tabs(expanded, static_cast<int32_t>(n), tabs.tabstop));
+                    text = expanded;
+                }
+            }
+            auto* line = static_cast<Line*>(placer.take(sizeof(Line) + n));
+            if (!in_place && n > 0) std::memcpy(line->text(), text, n);
+            line->next.store(nullptr);
+            line->prev.store(tail);
+            line->length.store(static_cast<int32_t>(n));
+            tail->next.store(line);
+            tail = line;
+            if (target.count++ == 0) target.first = line;
+            target.last = line;
+            stored += sizeof(Line) + n;
+            if (lines % 256 == 0 && reader->consumed() < size) {
+                uint64_t consumed = reader->consumed();
+                expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
+            }
+            chars += static_cast<uint32_t>(n) + line_end;
+            ++lines;
+            if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
         }
-        int32_t dropped = 0;
-        if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
-        if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
-        if (dropped == 2) format = 'd';
-        if (!plain && tabs.expand && std::memchr(text, '\t', n)) {
-            std::memcpy(expanded, text, n);
-            expanded[n] = '\0';
-            n = expand_tabs(expanded, n, tabs.tabstop);
-            text = expanded;
-        }
-        Line* line = new_line_packed(text, n);
-        stored += sizeof(Line) + static_cast<uint64_t>(n);
-        if (lines % 256 == 0 && consumed < size)
-            expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
-        chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
-        ++lines;
-        list_append(target, line);
-        if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
     }
+    note_text_change();
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
         chars = lines = 1;
