@@ -15,6 +15,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#ifdef __x86_64__
+#include <immintrin.h>
+#endif
 
 #include "store/hooks.h"
 #include "store/memory.h"
@@ -65,6 +68,31 @@ std::size_t printable_run(const char* p, char* out) {
 #endif
 }
 
+#ifdef __x86_64__
+// The same 32 bytes at a time, where the processor can (most can): half the steps.
+template <bool Copy>
+__attribute__((target("avx2"))) std::size_t printable_run_wide(const char* p, char* out) {
+    static_assert(READ_PIECE % 32 == 0);
+    const __m256i one = _mm256_set1_epi8(1), last_control = _mm256_set1_epi8(0x20);
+    for (std::size_t i = 0; i < READ_PIECE; i += 32) {
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        if constexpr (Copy) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), b);
+        __m256i printable = _mm256_cmpgt_epi8(_mm256_add_epi8(b, one), last_control);
+        if (auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(printable)); mask != 0xFFFFFFFF)
+            return i + static_cast<std::size_t>(__builtin_ctz(~mask));
+    }
+    return READ_PIECE;
+}
+const bool WIDE_SCAN = [] {
+    __builtin_cpu_init();   // this may run before the library's own start-up asked
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#else
+template <bool Copy>
+std::size_t printable_run_wide(const char* p, char* out) { return printable_run<Copy>(p, out); }
+constexpr bool WIDE_SCAN = false;
+#endif
+
 // A file descriptor that closes itself.
 class FileHandle {
 public:
@@ -77,28 +105,20 @@ private:
     int fd_;
 };
 
-// The file read in large blocks. After fill, at least READ_PIECE bytes lie ahead
-// unless the file ends sooner, and a NUL follows the last of them, with room for a
-// scan's last 16-byte block beyond it.
+// The file read in large blocks into one buffer. After a refill at least READ_PIECE
+// bytes lie ahead unless the file ends sooner, and a NUL follows the last of them,
+// with room for a scan's last 32-byte block beyond it.
 class BlockReader {
 public:
     explicit BlockReader(int fd) : fd_(fd) {}
 
-    void fill() {
-        if (end_ - pos_ < READ_PIECE && !eof_) refill();
-    }
-    const char* at() const { return buffer_ + pos_; }
-    std::size_t left() const { return end_ - pos_; }
-    void skip(std::size_t n) { pos_ += n; }
-    // The bytes of the file behind the position.
-    uint64_t consumed() const { return passed_ + pos_; }
-
-private:
-    void refill() {
-        std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
-        passed_ += pos_;
-        end_ -= pos_;
-        pos_ = 0;
+    const char* data() const { return buffer_; }
+    std::size_t end() const { return end_; }
+    bool at_end() const { return eof_; }
+    // Keeps the bytes from pos on, moved to the start, and reads more after them.
+    void refill(std::size_t pos) {
+        std::memmove(buffer_, buffer_ + pos, end_ - pos);
+        end_ -= pos;
         while (end_ < CAPACITY && !eof_) {
             ssize_t got = ::read(fd_, buffer_ + end_, CAPACITY - end_);
             if (got < 0 && errno == EINTR) continue;
@@ -108,53 +128,12 @@ private:
         buffer_[end_] = '\0';
     }
 
+private:
     static constexpr std::size_t CAPACITY = 1 << 16;
     int fd_;
-    char buffer_[CAPACITY + 16] = {};
-    std::size_t pos_ = 0, end_ = 0;
-    uint64_t passed_ = 0;
+    char buffer_[CAPACITY + 32] = {};
+    std::size_t end_ = 0;
     bool eof_ = false;
-};
-
-// Lines placed end to end in the room the allocator gives for packed blocks; it hears
-// of them once a room is used up, not once a line.
-class LinePlacer {
-public:
-    LinePlacer() = default;
-    LinePlacer(const LinePlacer&) = delete;
-    LinePlacer& operator=(const LinePlacer&) = delete;
-    ~LinePlacer() { report(); }
-
-    // Where the text of the next line goes when there is room for any piece in place.
-    char* text_room() const {
-        return room_ >= sizeof(Line) + READ_PIECE ? reinterpret_cast<char*>(at_) + sizeof(Line) : nullptr;
-    }
-    // A block of size bytes: the next in the room (where text_room pointed) or a new room's first.
-    void* take(std::size_t size) {
-        if (size > room_) {
-            report();
-            PackedRoom room = valloc_packed_room(size);
-            at_ = room.start;
-            room_ = room.bytes;
-            if (size > room_) return valloc_packed(size);   // each block its own (sanitizer builds)
-        }
-        void* block = at_;
-        at_ += size;
-        room_ -= size;
-        used_ += size;
-        ++blocks_;
-        return block;
-    }
-
-private:
-    void report() {
-        valloc_packed_taken(used_, blocks_);
-        used_ = blocks_ = 0;
-    }
-
-    unsigned char* at_ = nullptr;
-    std::size_t room_ = 0, used_ = 0;
-    uint32_t blocks_ = 0;
 };
 
 // Output gathered into large writes; any failed write is remembered.
@@ -370,65 +349,110 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
     // is opened, format is that very slot.
     auto line_end_chars = [] { return CurrentFile.text.format == 'd' ? 2u : 1u; };
     uint32_t line_end = line_end_chars();
-    // The lines are linked in here one after another; the list counts them as they come.
+    // What changes a line is kept in locals, out of reach of the stores into lines,
+    // so that it can stay in registers.
+    const char* buffer = reader->data();
+    std::size_t pos = 0, end = 0;
+    bool eof = false;
+    uint64_t passed = 0;   // file bytes before the buffer's start
+    uint32_t char_count = 0, line_count = 0;
+    // The lines go end to end into the allocator's room for packed blocks, which hears
+    // of them once the room is used up; they are linked to the list as they come, which
+    // learns its count and last line then too.
+    unsigned char* at = nullptr;
+    std::size_t room = 0, used = 0;
+    uint32_t blocks = 0;
+    const uint32_t count_before = target.count;
     ListLink* tail = target.count > 0 ? target.last : &target;
-    {
-        LinePlacer placer;
-        for (reader->fill(); reader->left() > 0 && result == MSG_SUCCESS; reader->fill()) {
-            const char* text = reader->at();
-            char* in_place = placer.text_room();
-            std::size_t n = in_place ? printable_run<true>(text, in_place) : printable_run<false>(text, nullptr);
-            // A piece is at most READ_PIECE bytes, its LF included: what follows is the next piece.
-            if (n < READ_PIECE && text[n] == '\n') {
-                reader->skip(n + 1);
-            } else if (n + 1 < READ_PIECE && text[n] == '\r' && text[n + 1] == '\n') {
-                reader->skip(n + 2);
+    auto update_list = [&] {
+        if (line_count == 0) return;
+        target.count = count_before + line_count;
+        target.last = tail;
+    };
+    auto take = [&](std::size_t bytes) -> Line* {
+        if (bytes > room) {
+            valloc_packed_taken(used, blocks);
+            used = blocks = 0;
+            update_list();
+            PackedRoom fresh = valloc_packed_room(bytes);
+            at = fresh.start;
+            room = fresh.bytes;
+            if (bytes > room) return static_cast<Line*>(valloc_packed(bytes));   // each its own (sanitizer builds)
+        }
+        auto* line = reinterpret_cast<Line*>(at);
+        at += bytes;
+        room -= bytes;
+        used += bytes;
+        ++blocks;
+        return line;
+    };
+    for (;;) {
+        if (end - pos < READ_PIECE && !eof) {
+            passed += pos;
+            reader->refill(pos);
+            pos = 0;
+            end = reader->end();
+            eof = reader->at_end();
+        }
+        if (pos == end || result != MSG_SUCCESS) break;
+        const char* text = buffer + pos;
+        char* in_place = room >= sizeof(Line) + READ_PIECE ? reinterpret_cast<char*>(at) + sizeof(Line) : nullptr;
+        std::size_t n = WIDE_SCAN ? (in_place ? printable_run_wide<true>(text, in_place)
+                                              : printable_run_wide<false>(text, nullptr))
+                                  : (in_place ? printable_run<true>(text, in_place) : printable_run<false>(text, nullptr));
+        // A piece is at most READ_PIECE bytes, its LF included: what follows is the next piece.
+        if (n < READ_PIECE && text[n] == '\n') {
+            pos += n + 1;
+        } else if (n + 1 < READ_PIECE && text[n] == '\r' && text[n + 1] == '\n') {
+            pos += n + 2;
+            format = 'd';
+            line_end = line_end_chars();
+        } else {
+            in_place = nullptr;
+            std::size_t piece = std::min<std::size_t>(end - pos, READ_PIECE);
+            if (const void* lf = std::memchr(text, '\n', piece)) piece = static_cast<const char*>(lf) - text + 1;
+            pos += piece;
+            n = piece;
+            // An embedded NUL ends the line's text.
+            if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
+            for (std::size_t i = 0; i < n; ++i)
+                if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
+            int32_t dropped = 0;
+            if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
+            if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
+            if (dropped == 2) {
                 format = 'd';
                 line_end = line_end_chars();
-            } else {
-                in_place = nullptr;
-                std::size_t piece = std::min<std::size_t>(reader->left(), READ_PIECE);
-                if (const void* lf = std::memchr(text, '\n', piece)) piece = static_cast<const char*>(lf) - text + 1;
-                reader->skip(piece);
-                n = piece;
-                // An embedded NUL ends the line's text.
-                if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
-                for (std::size_t i = 0; i < n; ++i)
-                    if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
-                int32_t dropped = 0;
-                if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
-                if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
-                if (dropped == 2) {
-                    format = 'd';
-                    line_end = line_end_chars();
-                }
-                if (tabs.expand && std::memchr(text, '\t', n)) {
-                    std::memcpy(expanded, text, n);
-                    expanded[n] = '\0';
-                    n = static_cast<std::size_t>(expand_tabs(expanded, static_cast<int32_t>(n), tabs.tabstop));
-                    text = expanded;
-                }
             }
-            auto* line = static_cast<Line*>(placer.take(sizeof(Line) + n));
-            if (!in_place && n > 0) std::memcpy(line->text(), text, n);
-            line->next.store(nullptr);
-            line->prev.store(tail);
-            line->length.store(static_cast<int32_t>(n));
-            tail->next.store(line);
-            tail = line;
-            if (target.count++ == 0) target.first = line;
-            target.last = line;
-            stored += sizeof(Line) + n;
-            if (lines % 256 == 0 && reader->consumed() < size) {
-                uint64_t consumed = reader->consumed();
-                expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
+            if (tabs.expand && std::memchr(text, '\t', n)) {
+                std::memcpy(expanded, text, n);
+                expanded[n] = '\0';
+                n = static_cast<std::size_t>(expand_tabs(expanded, static_cast<int32_t>(n), tabs.tabstop));
+                text = expanded;
             }
-            chars += static_cast<uint32_t>(n) + line_end;
-            ++lines;
-            if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
         }
+        Line* line = take(sizeof(Line) + n);
+        if (!in_place && n > 0) std::memcpy(line->text(), text, n);
+        line->next.store(nullptr);
+        line->prev.store(tail);
+        line->length.store(static_cast<int32_t>(n));
+        tail->next.store(line);
+        tail = line;
+        if (line_count == 0 && count_before == 0) target.first = line;
+        stored += sizeof(Line) + n;
+        if (line_count % 256 == 0 && passed + pos < size) {
+            uint64_t consumed = passed + pos;
+            expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
+        }
+        char_count += static_cast<uint32_t>(n) + line_end;
+        ++line_count;
+        if (line_count % PROGRESS_INTERVAL == 0) store_hooks().readProgress(line_count);
     }
+    valloc_packed_taken(used, blocks);
+    update_list();
     note_text_change();
+    chars = char_count;
+    lines = line_count;
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
         chars = lines = 1;
