@@ -366,6 +366,7 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
     ListLink* tail = target.count > 0 ? target.last : &target;
     auto update_list = [&] {
         if (line_count == 0) return;
+        if (count_before == 0) target.first = target.next;   // linked as the header's next
         target.count = count_before + line_count;
         target.last = tail;
     };
@@ -394,7 +395,7 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
             end = reader->end();
             eof = reader->at_end();
         }
-        if (pos == end || result != MSG_SUCCESS) break;
+        if (pos == end) break;
         const char* text = buffer + pos;
         char* in_place = room >= sizeof(Line) + READ_PIECE ? reinterpret_cast<char*>(at) + sizeof(Line) : nullptr;
         std::size_t n = WIDE_SCAN ? (in_place ? printable_run_wide<true>(text, in_place)
@@ -438,15 +439,15 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
         line->length.store(static_cast<int32_t>(n));
         tail->next.store(line);
         tail = line;
-        if (line_count == 0 && count_before == 0) target.first = line;
         stored += sizeof(Line) + n;
-        if (line_count % 256 == 0 && passed + pos < size) {
-            uint64_t consumed = passed + pos;
-            expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
-        }
         char_count += static_cast<uint32_t>(n) + line_end;
-        ++line_count;
-        if (line_count % PROGRESS_INTERVAL == 0) store_hooks().readProgress(line_count);
+        if (++line_count % 256 == 0) {
+            if (uint64_t consumed = passed + pos; consumed < size)
+                expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
+            static_assert(PROGRESS_INTERVAL % 256 == 0);
+            if (line_count % PROGRESS_INTERVAL == 0) store_hooks().readProgress(line_count);
+        }
+        if (result != MSG_SUCCESS) break;   // after the line that holds the first non-text byte
     }
     valloc_packed_taken(used, blocks);
     update_list();
