@@ -37,23 +37,24 @@ constexpr std::array<bool, 256> TEXT_BYTES = [] {
     return table;
 }();
 
-// The length of the run of printable ASCII (0x20..0x7E) at p, at most READ_PIECE.
-// Most lines are such a run up to their LF; the others get the byte-by-byte look for
-// NUL, TAB, CR and non-text. With Copy the bytes looked at are stored at out as
-// well, in whole 16-byte blocks: out must have READ_PIECE bytes of room. The scan
-// reads whole 16-byte blocks, so a byte that is not printable must follow the data
-// within them.
+// The length of the run of printable bytes (0x20..0x7E and 0x80..0xFE) at p, at
+// most READ_PIECE. Most lines are such a run up to their LF; the others get the
+// byte-by-byte look for NUL, TAB, CR and non-text. With Copy the bytes looked at are
+// stored at out as well, in whole 16-byte blocks: out must have READ_PIECE bytes of
+// room. The scan reads whole 16-byte blocks, so a byte that is not printable must
+// follow the data within them.
 template <bool Copy>
 std::size_t printable_run(const char* p, char* out) {
     static_assert(READ_PIECE % 16 == 0);
 #ifdef __SSE2__
-    const __m128i one = _mm_set1_epi8(1), last_control = _mm_set1_epi8(0x20);
+    const __m128i one = _mm_set1_epi8(1), last_control = _mm_set1_epi8(0x20), minus_one = _mm_set1_epi8(-1);
     for (std::size_t i = 0; i < READ_PIECE; i += 16) {
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         if constexpr (Copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), b);
-        // Signed, b + 1 is above 0x20 for 0x20..0x7E only: 0x7F and 0x80..0xFF become
-        // negative or 0, the controls stay at most 0x20.
-        __m128i printable = _mm_cmpgt_epi8(_mm_add_epi8(b, one), last_control);
+        // Signed, b + 1 is above 0x20 for 0x20..0x7E only (0x7F..0xFF become negative
+        // or 0, the controls stay at most 0x20), and b is below -1 for 0x80..0xFE.
+        __m128i printable = _mm_or_si128(_mm_cmpgt_epi8(_mm_add_epi8(b, one), last_control),
+                                         _mm_cmpgt_epi8(minus_one, b));
         if (auto mask = static_cast<uint32_t>(_mm_movemask_epi8(printable)); mask != 0xFFFF)
             return i + static_cast<std::size_t>(__builtin_ctz(~mask));
     }
@@ -61,7 +62,7 @@ std::size_t printable_run(const char* p, char* out) {
 #else
     for (std::size_t i = 0; i < READ_PIECE; ++i) {
         auto c = static_cast<unsigned char>(p[i]);
-        if (c < 0x20 || c >= 0x7F) return i;
+        if (c < 0x20 || c == 0x7F || c == 0xFF) return i;
         if constexpr (Copy) out[i] = p[i];
     }
     return READ_PIECE;
@@ -73,11 +74,13 @@ std::size_t printable_run(const char* p, char* out) {
 template <bool Copy>
 __attribute__((target("avx2"))) std::size_t printable_run_wide(const char* p, char* out) {
     static_assert(READ_PIECE % 32 == 0);
-    const __m256i one = _mm256_set1_epi8(1), last_control = _mm256_set1_epi8(0x20);
+    const __m256i one = _mm256_set1_epi8(1), last_control = _mm256_set1_epi8(0x20),
+                  minus_one = _mm256_set1_epi8(-1);
     for (std::size_t i = 0; i < READ_PIECE; i += 32) {
         __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
         if constexpr (Copy) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), b);
-        __m256i printable = _mm256_cmpgt_epi8(_mm256_add_epi8(b, one), last_control);
+        __m256i printable = _mm256_or_si256(_mm256_cmpgt_epi8(_mm256_add_epi8(b, one), last_control),
+                                            _mm256_cmpgt_epi8(minus_one, b));
         if (auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(printable)); mask != 0xFFFFFFFF)
             return i + static_cast<std::size_t>(__builtin_ctz(~mask));
     }
