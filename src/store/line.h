@@ -151,8 +151,6 @@ Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t
 
 // A new line holding a copy of the given text (allocated with valloc).
 Line* new_line(const char* text, int32_t length);
-// The same, packed after the previously read line (see valloc_packed).
-Line* new_line_packed(const char* text, int32_t length);
 void free_line(Line* line);
 
 // White space as line texts know it: blank, tab, and the other control spaces.
