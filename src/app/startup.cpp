@@ -175,6 +175,7 @@ void reset_editor() {
     list_free_all(Macros);
     release_memory_reserve();   // start-up takes it again
     TextChanges = 1;            // no text is left whose counts it could vouch for
+    TextSumsPending = false;
     OpenResult = OpenError = 0;
 
     Options = DEFAULT_OPTIONS;

@@ -26,9 +26,9 @@ bool read_chosen_file(LineList& read) {
     // Read aside first: a file that fails leaves the caller's buffer as it was.
     LineList lines;
     list_init(lines);
-    uint32_t chars, count, checksum;
+    uint32_t chars, count;
     int32_t format;
-    int32_t result = read_text_file(name, lines, chars, count, checksum, format, tab_translation());
+    int32_t result = read_text_lines(name, lines, chars, count, format, tab_translation());
     PendingMessage = result;
     if (result != MSG_SUCCESS) {
         list_free_all(lines);

@@ -37,8 +37,7 @@ void load_file(int32_t previous) {
     // Taken before the read: a change while reading counts as a change.
     CurrentFile.disk = disk_identity(CurrentFile.name);
     int32_t result =
-        read_text_file(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.checksum, text.format,
-                       tab_translation(), &text.fingerprint);
+        read_text_lines(CurrentFile.name, text.lines, text.charCount, text.lineCount, text.format, tab_translation());
     if (result != MSG_SUCCESS) {
         OpenResult = result;
         UpdateStatus(false, result, TypingMode);
@@ -51,9 +50,8 @@ void load_file(int32_t previous) {
         if (previous >= 0) switch_file(-1, previous);   // none when the file replaced the current one
         return;
     }
-    // The reader counts a line end by the format known so far: its counts are what a
-    // walk gives only when that never changed.
-    if (text.format == 'u') note_counts_hold(text);
+    // Taken once the screen shows, before any key.
+    defer_text_sums(text);
     FileView& view = CurrentFile.view;
     CurrentFile.currentLine = view.topLine = first_line(text.lines);
     view.bottomLine = walk_lines(text.lines, view.topLine, '+', ScreenRows - 3);

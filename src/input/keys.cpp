@@ -14,6 +14,7 @@
 #include "screen/terminal.h"
 #include "state/command_state.h"
 #include "store/hooks.h"
+#include "store/text.h"
 
 namespace qx {
 
@@ -197,6 +198,10 @@ void reset_key_reader() {
 
 KeyCode ReadRawKey() {
     g_fromTerminal = false;
+    // The screen shows first; the sums of texts just read are taken while the user
+    // looks at it, and in any case before a key can change a text.
+    if (g_queued == 0 && ScreenStarted()) RefreshScreen();
+    settle_text_sums();
     if (g_queued > 0) {
         --g_queued;
         KeyCode key = g_queue[g_nextQueued++];
@@ -205,7 +210,6 @@ KeyCode ReadRawKey() {
     }
     // Nothing to read from: Enter answers whatever was asked.
     if (!ScreenStarted() && g_pendingCount == 0) return ENTER;
-    if (ScreenStarted()) RefreshScreen();
     switch (MacroState.state) {
     case MACRO_IDLE:
         return read_terminal();

@@ -136,10 +136,6 @@ Line* new_line(const char* text, int32_t length) {
     return make_line(valloc(sizeof(Line) + static_cast<std::size_t>(length)), text, length);
 }
 
-Line* new_line_packed(const char* text, int32_t length) {
-    return make_line(valloc_packed(sizeof(Line) + static_cast<std::size_t>(length)), text, length);
-}
-
 void free_line(Line* line) {
     forget_marks(line);
     vfree(line);

@@ -35,6 +35,10 @@ public:
     }
     void set(T* p) {
         note_text_change();
+        store(p);
+    }
+    // Without counting a text change: for a reader that counts one for all it appends.
+    void store(T* p) {
         auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p));
         if (bits >> 48) __builtin_trap();   // an address this platform does not give out
         auto low = static_cast<uint32_t>(bits);
@@ -73,8 +77,11 @@ public:
         return n;
     }
     void set(int32_t n) {
-        if (n < 0 || n > 0xFFFF) __builtin_trap();
         note_text_change();   // as a link does: counts taken before no longer vouch
+        store(n);
+    }
+    void store(int32_t n) {
+        if (n < 0 || n > 0xFFFF) __builtin_trap();
         auto bits = static_cast<uint16_t>(n);
         std::memcpy(raw_, &bits, 2);
     }
@@ -144,8 +151,6 @@ Line* walk_lines(LineList& list, Line* start, char direction, int32_t n, int32_t
 
 // A new line holding a copy of the given text (allocated with valloc).
 Line* new_line(const char* text, int32_t length);
-// The same, packed after the previously read line (see valloc_packed).
-Line* new_line_packed(const char* text, int32_t length);
 void free_line(Line* line);
 
 // White space as line texts know it: blank, tab, and the other control spaces.

@@ -221,7 +221,9 @@ unsigned char* chunk_body(ChunkHeader* chunk) { return reinterpret_cast<unsigned
 
 ChunkHeader* current_packed_chunk() { return g_packed ? chunk_of(g_packed - 1) : nullptr; }
 
-void* try_allocate_packed(std::size_t size) {
+// Where the next packed block of size bytes goes: in a fresh chunk when the current
+// one has too little left. Null when the system has nothing left.
+unsigned char* try_packed_room(std::size_t size) {
     if (g_packed == nullptr || g_packed + size > g_packed_end) {
         ChunkHeader* old = current_packed_chunk();
         void* chunk = new_chunk(PACKED_CLASS, CHUNK_SIZE);
@@ -230,7 +232,12 @@ void* try_allocate_packed(std::size_t size) {
         g_packed = static_cast<unsigned char*>(chunk) + CHUNK_HEADER;
         g_packed_end = static_cast<unsigned char*>(chunk) + CHUNK_SIZE;
     }
-    unsigned char* block = g_packed;
+    return g_packed;
+}
+
+void* try_allocate_packed(std::size_t size) {
+    unsigned char* block = try_packed_room(size);
+    if (!block) return nullptr;
     g_packed += size;
     ++chunk_of(block)->live;
     return block;
@@ -312,6 +319,19 @@ void* valloc(std::size_t size) { return allocate(size, SYSTEM_BLOCKS ? try_alloc
 void* valloc_packed(std::size_t size) {
     if (SYSTEM_BLOCKS || size > CHUNK_SIZE - CHUNK_HEADER) return valloc(size);
     return allocate(size, try_allocate_packed);
+}
+
+PackedRoom valloc_packed_room(std::size_t size) {
+    if (SYSTEM_BLOCKS || size > CHUNK_SIZE - CHUNK_HEADER) return {};
+    auto* start = static_cast<unsigned char*>(
+        allocate(size, [](std::size_t n) -> void* { return try_packed_room(n); }));
+    return {start, static_cast<std::size_t>(g_packed_end - start)};
+}
+
+void valloc_packed_taken(std::size_t bytes, uint32_t blocks) {
+    if (blocks == 0) return;
+    chunk_of(g_packed)->live += blocks;
+    g_packed += bytes;
 }
 
 void* valloc_zeroed(std::size_t size) {

@@ -15,6 +15,16 @@ void* valloc_zeroed(std::size_t size);
 // A block packed right after the previous packed one: for the lines of a file
 // being read, so that they lie in memory in file order.
 void* valloc_packed(std::size_t size);
+// The same for many blocks at once: the room left where the next packed block would
+// go, at least size bytes (none in sanitizer builds, where each block is its own).
+// The caller places blocks from its start and then reports them with
+// valloc_packed_taken, before any other packed block is asked for.
+struct PackedRoom {
+    unsigned char* start;
+    std::size_t bytes;
+};
+PackedRoom valloc_packed_room(std::size_t size);
+void valloc_packed_taken(std::size_t bytes, uint32_t blocks);
 void vfree(void* block);
 
 // A zero-filled record of a plain type, from valloc.

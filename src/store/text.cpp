@@ -58,29 +58,38 @@ void line_abandon() {
 }
 
 uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint) {
-    uint32_t sum = 0;
+    // The checksum adds 32-bit words: the low halves of a 64-bit sum of 8-byte words
+    // and of a sum of their high halves give it.
+    uint64_t words = 0, highs = 0;
     // The length too: a character moved across a line end changes no sum.
     uint64_t h = FINGERPRINT_START + static_cast<uint64_t>(length);
     int32_t i = 0;
     for (; i + 8 <= length; i += 8) {
         uint64_t word;
         std::memcpy(&word, text + i, 8);
-        sum += static_cast<uint32_t>(word) + static_cast<uint32_t>(word >> 32);
+        words += word;
+        highs += word >> 32;
         h = fingerprint_step(h, word);
     }
-    // The checksum takes whole 4-byte words, then the last bytes one by one, signed.
+    // The last bytes, without a branch on how many there are: line lengths vary at
+    // random, and a wrong guess costs more than the sums.
+    auto rest = static_cast<uint32_t>(length - i);
     uint64_t tail = 0;
-    if (i + 4 <= length) {
-        uint32_t word;
-        std::memcpy(&word, text + i, 4);
-        sum += word;
-        tail = word;
-        i += 4;
+    if (length >= 8) {
+        uint64_t last;
+        std::memcpy(&last, text + length - 8, 8);   // the line's last 8 bytes, the rest at their top
+        tail = rest ? last >> (64 - 8 * rest) : 0;
+    } else {
+        for (uint32_t k = 0; k < rest; ++k) tail |= uint64_t{static_cast<unsigned char>(text[k])} << 8 * k;
     }
-    for (int shift = 32; i < length; ++i, shift += 8) {
-        sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
-        tail |= static_cast<uint64_t>(static_cast<unsigned char>(text[i])) << shift;
-    }
+    // The checksum takes a whole 4-byte word when there is one, then the bytes after
+    // it one by one, signed: their plain sum less 256 for each from 0x80.
+    bool word = rest >= 4;
+    auto bytes = static_cast<uint32_t>(word ? tail >> 32 : tail);
+    uint32_t pairs = (bytes & 0x00FF00FF) + (bytes >> 8 & 0x00FF00FF);
+    uint32_t high = ((bytes & 0x80808080u) >> 7) * 0x01010101u >> 24;
+    uint32_t sum = static_cast<uint32_t>(words) + static_cast<uint32_t>(highs) +
+                   (word ? static_cast<uint32_t>(tail) : 0) + (pairs & 0xFFFF) + (pairs >> 16) - 256 * high;
     line_fingerprint = fingerprint_step(h, tail);
     return sum;
 }
@@ -112,8 +121,45 @@ void text_count(const FileText& text, bool memory_mode, uint32_t& chars, uint32_
     if (fingerprint) *fingerprint = h;
 }
 
+bool TextSumsPending = false;
+
+void defer_text_sums(FileText& text) {
+    text.sumsPending = true;
+    TextSumsPending = true;
+}
+
+namespace {
+void settle(FileText& text) {
+    uint32_t chars, lines;
+    text_count(text, false, chars, lines, text.checksum, &text.fingerprint);
+    text.sumsPending = false;
+    // The reader counts a line end by the format known so far: its counts are what a
+    // walk gives only when that never changed.
+    if (text.format == 'u') note_counts_hold(text);
+}
+}  // namespace
+
+void settle_text_sums() {
+    if (!TextSumsPending) return;
+    TextSumsPending = false;
+    if (CurrentFile.text.sumsPending) settle(CurrentFile.text);
+    for (EditFile* f = first_open_file(); f; f = next_open_file(f)) {
+        if (!f->text.sumsPending) continue;
+        if (f != OpenFiles.current) {
+            settle(f->text);
+            continue;
+        }
+        // The current file's record is a snapshot of the same lines.
+        f->text.checksum = CurrentFile.text.checksum;
+        f->text.fingerprint = CurrentFile.text.fingerprint;
+        f->text.counted = CurrentFile.text.counted;
+        f->text.sumsPending = false;
+    }
+}
+
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,
                    uint64_t fingerprint) {
+    settle_text_sums();
     return chars != text.charCount || lines != text.lineCount || checksum != text.checksum ||
            fingerprint != text.fingerprint;
 }

@@ -35,6 +35,7 @@ struct FileText {
     int32_t tags[TAG_COUNT];   // 1-based line numbers, 0 = undefined
     uint64_t fingerprint;      // as last read or written; see fingerprint_step
     CountsHold counted;
+    bool sumsPending;          // checksum and fingerprint not taken yet: settle_text_sums
 };
 
 // A file's view group.
@@ -126,6 +127,14 @@ inline uint64_t fingerprint_step(uint64_t h, uint64_t word) {
 uint32_t line_sums(const char* text, int32_t length, uint64_t& line_fingerprint);
 // The fingerprint of a text of one empty line (a new file).
 uint64_t empty_text_fingerprint();
+
+// A file's text is shown before its checksum and fingerprint are taken: its reader
+// counts lines and characters only and marks the sums pending. settle_text_sums takes
+// them for every open file that waits; the key reader calls it before it hands out any
+// key, so no text can change first, and counts_differ calls it before any comparison.
+extern bool TextSumsPending;
+void defer_text_sums(FileText& text);
+void settle_text_sums();
 
 // Whether a recount differs from the counts stored when the text was read or written.
 bool counts_differ(const FileText& text, uint32_t chars, uint32_t lines, uint32_t checksum,

@@ -15,6 +15,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#ifdef __x86_64__
+#include <immintrin.h>
+#endif
 
 #include "store/hooks.h"
 #include "store/memory.h"
@@ -34,24 +37,64 @@ constexpr std::array<bool, 256> TEXT_BYTES = [] {
     return table;
 }();
 
-// The first byte that is not printable ASCII (0x20..0x7E), or n. Most lines hold
-// none before their LF; the others get the byte-by-byte look for NUL, TAB and non-text.
-std::size_t first_unprintable(const char* p, std::size_t n) {
-    std::size_t i = 0;
+// The length of the run of printable bytes (0x20..0x7E and 0x80..0xFE) at p, at
+// most READ_PIECE. Most lines are such a run up to their LF; the others get the
+// byte-by-byte look for NUL, TAB, CR and non-text. With Copy the bytes looked at are
+// stored at out as well, in whole 16-byte blocks: out must have READ_PIECE bytes of
+// room. The scan reads whole 16-byte blocks, so a byte that is not printable must
+// follow the data within them.
+template <bool Copy>
+std::size_t printable_run(const char* p, char* out) {
+    static_assert(READ_PIECE % 16 == 0);
 #ifdef __SSE2__
-    const __m128i below = _mm_set1_epi8(0x1F), above = _mm_set1_epi8(0x7F);
-    for (; i + 16 <= n; i += 16) {
+    const __m128i one = _mm_set1_epi8(1), last_control = _mm_set1_epi8(0x20), minus_one = _mm_set1_epi8(-1);
+    for (std::size_t i = 0; i < READ_PIECE; i += 16) {
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        // Signed: bytes from 0x80 are negative, so they fail the first test.
-        __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(b, below), _mm_cmplt_epi8(b, above));
+        if constexpr (Copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), b);
+        // Signed, b + 1 is above 0x20 for 0x20..0x7E only (0x7F..0xFF become negative
+        // or 0, the controls stay at most 0x20), and b is below -1 for 0x80..0xFE.
+        __m128i printable = _mm_or_si128(_mm_cmpgt_epi8(_mm_add_epi8(b, one), last_control),
+                                         _mm_cmpgt_epi8(minus_one, b));
         if (auto mask = static_cast<uint32_t>(_mm_movemask_epi8(printable)); mask != 0xFFFF)
             return i + static_cast<std::size_t>(__builtin_ctz(~mask));
     }
+    return READ_PIECE;
+#else
+    for (std::size_t i = 0; i < READ_PIECE; ++i) {
+        auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x20 || c == 0x7F || c == 0xFF) return i;
+        if constexpr (Copy) out[i] = p[i];
+    }
+    return READ_PIECE;
 #endif
-    for (; i < n; ++i)
-        if (static_cast<unsigned char>(p[i]) < 0x20 || static_cast<unsigned char>(p[i]) >= 0x7F) return i;
-    return n;
 }
+
+#ifdef __x86_64__
+// The same 32 bytes at a time, where the processor can (most can): half the steps.
+template <bool Copy>
+__attribute__((target("avx2"))) std::size_t printable_run_wide(const char* p, char* out) {
+    static_assert(READ_PIECE % 32 == 0);
+    const __m256i one = _mm256_set1_epi8(1), last_control = _mm256_set1_epi8(0x20),
+                  minus_one = _mm256_set1_epi8(-1);
+    for (std::size_t i = 0; i < READ_PIECE; i += 32) {
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        if constexpr (Copy) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), b);
+        __m256i printable = _mm256_or_si256(_mm256_cmpgt_epi8(_mm256_add_epi8(b, one), last_control),
+                                            _mm256_cmpgt_epi8(minus_one, b));
+        if (auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(printable)); mask != 0xFFFFFFFF)
+            return i + static_cast<std::size_t>(__builtin_ctz(~mask));
+    }
+    return READ_PIECE;
+}
+const bool WIDE_SCAN = [] {
+    __builtin_cpu_init();   // this may run before the library's own start-up asked
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#else
+template <bool Copy>
+std::size_t printable_run_wide(const char* p, char* out) { return printable_run<Copy>(p, out); }
+constexpr bool WIDE_SCAN = false;
+#endif
 
 // A file descriptor that closes itself.
 class FileHandle {
@@ -65,44 +108,34 @@ private:
     int fd_;
 };
 
-// Hands out the file in pieces of at most READ_PIECE bytes, each ending after the
-// next LF when one comes within that many bytes: a line-by-line read done in blocks.
-class PieceReader {
+// The file read in large blocks into one buffer. After a refill at least READ_PIECE
+// bytes lie ahead unless the file ends sooner, and a NUL follows the last of them,
+// with room for a scan's last 32-byte block beyond it.
+class BlockReader {
 public:
-    explicit PieceReader(int fd) : fd_(fd) {}
+    explicit BlockReader(int fd) : fd_(fd) {}
 
-    // The next piece, or an empty view at the end of the file; plain when all its
-    // bytes but a closing LF are printable ASCII. One look finds both for most lines.
-    std::string_view next(bool& plain) {
-        if (end_ - pos_ < READ_PIECE && !eof_) refill();
-        std::size_t available = std::min<std::size_t>(end_ - pos_, READ_PIECE);
-        if (available == 0) return {};
-        const char* start = buffer_ + pos_;
-        std::size_t other = first_unprintable(start, available);
-        plain = other == available || start[other] == '\n';
-        const void* lf = plain ? (other < available ? start + other : nullptr)
-                               : std::memchr(start + other, '\n', available - other);
-        std::size_t n = lf ? static_cast<const char*>(lf) - start + 1 : available;
-        pos_ += n;
-        return {start, n};
-    }
-
-private:
-    void refill() {
-        std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
-        end_ -= pos_;
-        pos_ = 0;
-        while (end_ < sizeof buffer_ && !eof_) {
-            ssize_t got = ::read(fd_, buffer_ + end_, sizeof buffer_ - end_);
+    const char* data() const { return buffer_; }
+    std::size_t end() const { return end_; }
+    bool at_end() const { return eof_; }
+    // Keeps the bytes from pos on, moved to the start, and reads more after them.
+    void refill(std::size_t pos) {
+        std::memmove(buffer_, buffer_ + pos, end_ - pos);
+        end_ -= pos;
+        while (end_ < CAPACITY && !eof_) {
+            ssize_t got = ::read(fd_, buffer_ + end_, CAPACITY - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) eof_ = true;   // a read error ends the text like the end of the file
             else end_ += static_cast<std::size_t>(got);
         }
+        buffer_[end_] = '\0';
     }
 
+private:
+    static constexpr std::size_t CAPACITY = 1 << 16;
     int fd_;
-    char buffer_[1 << 16];
-    std::size_t pos_ = 0, end_ = 0;
+    char buffer_[CAPACITY + 32] = {};
+    std::size_t end_ = 0;
     bool eof_ = false;
 };
 
@@ -299,66 +332,154 @@ int create_temporary_file(std::string_view path, PathText& name) {
     return fd;
 }
 
-int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
-                       uint64_t* fingerprint) {
+int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uint32_t& lines, int32_t& format,
+                        const TabTranslation& tabs) {
     format = 'u';
-    chars = lines = checksum = 0;
-    uint64_t h = FINGERPRINT_START;
+    chars = lines = 0;
     int32_t why = 0;
     FileHandle file(open_regular_file(path, why));
     if (file.get() < 0) return MSG_CANNOT_OPEN;
 
-    VallocObject<PieceReader> reader(file.get());
+    VallocObject<BlockReader> reader(file.get());
     char expanded[READ_PIECE + MAX_TAB_GROWTH + 1];
     int32_t result = MSG_SUCCESS;
-    bool plain = false;
     // What the rest of the file will take in memory, at the rate so far, so that the
     // allocator gives its last block no huge pages it would fill only in part.
     struct stat st;
     const uint64_t size = ::fstat(file.get(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
-    uint64_t consumed = 0, stored = 0;
-    for (std::string_view piece = reader->next(plain); !piece.empty() && result == MSG_SUCCESS;
-         piece = reader->next(plain)) {
-        consumed += piece.size();
-        const char* text = piece.data();
-        int32_t n = static_cast<int32_t>(piece.size());
-        if (!plain) {
+    uint64_t stored = 0;
+    // A line end counts by the current file's format as detected so far: while a file
+    // is opened, format is that very slot.
+    auto line_end_chars = [] { return CurrentFile.text.format == 'd' ? 2u : 1u; };
+    uint32_t line_end = line_end_chars();
+    // What changes a line is kept in locals, out of reach of the stores into lines,
+    // so that it can stay in registers.
+    const char* buffer = reader->data();
+    std::size_t pos = 0, end = 0;
+    bool eof = false;
+    uint64_t passed = 0;   // file bytes before the buffer's start
+    uint32_t char_count = 0, line_count = 0;
+    // The lines go end to end into the allocator's room for packed blocks, which hears
+    // of them once the room is used up; they are linked to the list as they come, which
+    // learns its count and last line then too.
+    unsigned char* at = nullptr;
+    std::size_t room = 0, used = 0;
+    uint32_t blocks = 0;
+    const uint32_t count_before = target.count;
+    ListLink* tail = target.count > 0 ? target.last : &target;
+    auto update_list = [&] {
+        if (line_count == 0) return;
+        if (count_before == 0) target.first = target.next;   // linked as the header's next
+        target.count = count_before + line_count;
+        target.last = tail;
+    };
+    auto take = [&](std::size_t bytes) -> Line* {
+        if (bytes > room) {
+            valloc_packed_taken(used, blocks);
+            used = blocks = 0;
+            update_list();
+            PackedRoom fresh = valloc_packed_room(bytes);
+            at = fresh.start;
+            room = fresh.bytes;
+            if (bytes > room) return static_cast<Line*>(valloc_packed(bytes));   // each its own (sanitizer builds)
+        }
+        auto* line = reinterpret_cast<Line*>(at);
+        at += bytes;
+        room -= bytes;
+        used += bytes;
+        ++blocks;
+        return line;
+    };
+    for (;;) {
+        if (end - pos < READ_PIECE && !eof) {
+            passed += pos;
+            reader->refill(pos);
+            pos = 0;
+            end = reader->end();
+            eof = reader->at_end();
+        }
+        if (pos == end) break;
+        const char* text = buffer + pos;
+        char* in_place = room >= sizeof(Line) + READ_PIECE ? reinterpret_cast<char*>(at) + sizeof(Line) : nullptr;
+        std::size_t n = WIDE_SCAN ? (in_place ? printable_run_wide<true>(text, in_place)
+                                              : printable_run_wide<false>(text, nullptr))
+                                  : (in_place ? printable_run<true>(text, in_place) : printable_run<false>(text, nullptr));
+        // A piece is at most READ_PIECE bytes, its LF included: what follows is the next piece.
+        if (n < READ_PIECE && text[n] == '\n') {
+            pos += n + 1;
+        } else if (n + 1 < READ_PIECE && text[n] == '\r' && text[n + 1] == '\n') {
+            pos += n + 2;
+            format = 'd';
+            line_end = line_end_chars();
+        } else {
+            in_place = nullptr;
+            std::size_t piece = std::min<std::size_t>(end - pos, READ_PIECE);
+            if (const void* lf = std::memchr(text, '\n', piece)) piece = static_cast<const char*>(lf) - text + 1;
+            pos += piece;
+            n = piece;
             // An embedded NUL ends the line's text.
             if (const void* nul = std::memchr(text, '\0', n)) n = static_cast<const char*>(nul) - text;
-            for (int32_t i = 0; i < n; ++i)
+            for (std::size_t i = 0; i < n; ++i)
                 if (!TEXT_BYTES[static_cast<unsigned char>(text[i])]) result = MSG_NOT_TEXT;
+            int32_t dropped = 0;
+            if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
+            if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
+            if (dropped == 2) {
+                format = 'd';
+                line_end = line_end_chars();
+            }
+            if (tabs.expand && std::memchr(text, '\t', n)) {
+                std::memcpy(expanded, text, n);
+                expanded[n] = '\0';
+                n = static_cast<std::size_t>(expand_tabs(expanded, static_cast<int32_t>(n), tabs.tabstop));
+                text = expanded;
+            }
         }
-        int32_t dropped = 0;
-        if (n > 0 && text[n - 1] == '\n') --n, ++dropped;
-        if (n > 0 && text[n - 1] == '\r') --n, ++dropped;
-        if (dropped == 2) format = 'd';
-        if (!plain && tabs.expand && std::memchr(text, '\t', n)) {
-            std::memcpy(expanded, text, n);
-            expanded[n] = '\0';
-            n = expand_tabs(expanded, n, tabs.tabstop);
-            text = expanded;
+        Line* line = take(sizeof(Line) + n);
+        if (!in_place && n > 0) std::memcpy(line->text(), text, n);
+        line->next.store(nullptr);
+        line->prev.store(tail);
+        line->length.store(static_cast<int32_t>(n));
+        tail->next.store(line);
+        tail = line;
+        stored += sizeof(Line) + n;
+        char_count += static_cast<uint32_t>(n) + line_end;
+        if (++line_count % 256 == 0) {
+            if (uint64_t consumed = passed + pos; consumed < size)
+                expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
+            static_assert(PROGRESS_INTERVAL % 256 == 0);
+            if (line_count % PROGRESS_INTERVAL == 0) store_hooks().readProgress(line_count);
         }
-        Line* line = new_line_packed(text, n);
-        stored += sizeof(Line) + static_cast<uint64_t>(n);
-        if (lines % 256 == 0 && consumed < size)
-            expect_packed_bytes(static_cast<std::size_t>((size - consumed) * stored / consumed + 1));
-        chars += static_cast<uint32_t>(n) + (CurrentFile.text.format == 'd' ? 2 : 1);
-        ++lines;
-        uint64_t line_fingerprint;
-        checksum += line_sums(text, n, line_fingerprint);
-        h = fingerprint_step(h, line_fingerprint);
-        list_append(target, line);
-        if (lines % PROGRESS_INTERVAL == 0) store_hooks().readProgress(lines);
+        if (result != MSG_SUCCESS) break;   // after the line that holds the first non-text byte
     }
+    valloc_packed_taken(used, blocks);
+    update_list();
+    note_text_change();
+    chars = char_count;
+    lines = line_count;
     if (chars == 0) {
         list_append(target, new_line(nullptr, 0));
         chars = lines = 1;
-        h = empty_text_fingerprint();
     }
-    if (fingerprint) *fingerprint = h;
     expect_packed_bytes(0);
     release_spare_memory();
+    return result;
+}
+
+int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
+                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
+                       uint64_t* fingerprint) {
+    Line* before = last_line(target);
+    int32_t result = read_text_lines(path, target, chars, lines, format, tabs);
+    checksum = 0;
+    if (result == MSG_CANNOT_OPEN) return result;
+    uint64_t h = FINGERPRINT_START;
+    for (Line* line = before ? next_line(before) : first_line(target); line; line = next_line(line)) {
+        uint64_t line_fingerprint;
+        checksum += line_sums(line->text(), line->length, line_fingerprint);
+        h = fingerprint_step(h, line_fingerprint);
+    }
+    if (fingerprint) *fingerprint = h;
     return result;
 }
 

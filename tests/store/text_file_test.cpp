@@ -106,6 +106,25 @@ TEST_F(TextFileTest, LongLinesArriveInPiecesAndAreCutOnWriting) {
     ASSERT_EQ(read("cr.txt"), 0);
     EXPECT_EQ(CurrentFile.text.format, 'u');
     EXPECT_EQ(lines(), (Lines{std::string(383, 'x'), ""}));
+
+    // Every length around a piece, with LF or CR LF, over several read blocks and
+    // allocator chunks: each line ends where a line-by-line read of 384 bytes ends it.
+    std::string bytes;
+    Lines pieces;
+    for (int i = 0; bytes.size() < 300000; ++i) {
+        std::string rest = std::string((i * 37) % 400, char('a' + i % 26)) + (i % 3 ? "\n" : "\r\n");
+        bytes += rest;
+        for (std::string piece; !rest.empty(); pieces.push_back(piece)) {
+            piece = rest.substr(0, 384);
+            rest.erase(0, piece.size());
+            if (piece.back() == '\n') piece.pop_back();
+            if (!piece.empty() && piece.back() == '\r') piece.pop_back();
+        }
+    }
+    dir.write("many.txt", bytes);
+    ASSERT_EQ(read("many.txt"), 0);
+    EXPECT_TRUE(lines() == pieces);
+    EXPECT_EQ(CurrentFile.text.lineCount, pieces.size());
 }
 
 TEST_F(TextFileTest, NonTextBytesEndTheReadWithResultEight) {

@@ -25,6 +25,8 @@ TEST_F(TextTest, ChecksumAddsLittleEndianWordsAndSignedTailBytes) {
     EXPECT_EQ(line_checksum("abcde", 5), word + 'e');
     EXPECT_EQ(line_checksum("abcd\xE9", 5), word - 23);
     EXPECT_EQ(line_checksum("", 0), 0u);
+    const char* longer = "abcdefghijklmnopqrstuvwxyz01\xE9";   // 7 words of 4, one byte
+    EXPECT_EQ(line_checksum(longer, 29), mem_sum_words(longer, 7) - 23);
 }
 
 TEST_F(TextTest, CountsChargeEachLineEndByFormat) {
