@@ -1,7 +1,9 @@
-// Keys as only a real terminal delivers them: as curses decodes them, or split so
-// that the editor decodes them itself; the mouse, typing ahead, and resizes.
+// What only a real terminal shows: its mouse reports and resizes, and the terminal an
+// end signal leaves behind.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <tuple>
 #include <utility>
 
@@ -9,31 +11,6 @@
 
 namespace qx::test {
 namespace {
-
-// ESC alone, the rest after more than the escape delay: the editor reads the bytes
-// one by one (had it not read the ESC yet, they arrive whole, to the same effect).
-void send_split(QxScreen& s, std::string_view rest) {
-    s.send("\x1b");
-    s.settle(milliseconds(100));
-    s.send(rest);
-}
-
-TEST(Keys, FunctionKeysWholeAndSplit) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", "one two\nthree\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-
-    // F1 before any remembered command is Again of the insert/overwrite toggle.
-    s.key(Key::F1);
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71) == "      OVR");
-    send_split(s, "[[A");   // F1 of the Linux console
-    QX_ASSERT_SCREEN(s, s.row(0).substr(71) == "      INS");
-    for (int i = 0; i < 3; ++i) s.key(Key::Right);
-    send_split(s, "[21~");   // F10: delete to the end of the line
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "one" && s.cursor() == (Pos{2, 3}));
-    send_split(s, "[19~");   // F8 (in the same state as F5): the Edit menu
-    QX_ASSERT_SCREEN(s, s.row(0).substr(0, 21) == "File  New  Menu  + : ");
-}
 
 // The wheel is refused; a press moves the cursor. Reports outside the editor's own
 // screen are ignored: columns that curses turns negative or huge (in a view scrolled
@@ -52,22 +29,6 @@ TEST(Keys, TheMouse) {
     s.click(10, 27);
     s.type("V");
     QX_ASSERT_SCREEN(s, s.row_trimmed(3) == "       V" && s.cursor() == (Pos{3, 8}));
-}
-
-// ESC ends a long repetition at once; keys typed before it are kept, in order.
-TEST(Keys, EscapeEndsALongRepetition) {
-    QxScreen s({"f.txt"});
-    s.write_file("f.txt", "---\n");
-    ASSERT_TRUE(s.start_editing()) << s.dump();
-    s.esc("99999999");
-    QX_ASSERT_SCREEN(s, s.row(0).starts_with("%99999999 "));
-    s.type("v");   // the repetition shows its redrawn status line while it runs
-    QX_ASSERT_SCREEN(s, s.row(0).starts_with("f.txt "));
-    s.type("ab");
-    s.send("\x1b");
-    s.type("c");
-    QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "abc---" && s.cursor() == (Pos{2, 3}) &&
-                            s.row(0).substr(71) == "      INS");
 }
 
 // A resize is no key: the screen takes the new size and what is open is drawn again
@@ -153,6 +114,30 @@ TEST(Keys, TheFileSelectorFollowsAResize) {
     s.esc("q");
     ASSERT_TRUE(s.wait_exit()) << s.dump();
     EXPECT_EQ(s.exit_status(), 0);
+}
+
+// A hang-up or termination saves each modified file beside it, never over the
+// original or an earlier save, gives the terminal back and says what it saved.
+TEST(EndSignals, SaveModifiedFilesAndRestoreTheTerminal) {
+    for (int sig : {SIGHUP, SIGTERM, SIGQUIT}) {
+        QxScreen s({"a.txt", "b.txt", "c.txt"});
+        for (const char* name : {"a.txt", "b.txt", "c.txt"}) s.write_file(name, std::string(name, 1) + "\n");
+        s.write_file("b.txt.save", "older\n");
+        ASSERT_TRUE(s.start_editing()) << s.dump();
+        s.type("1");
+        s.esc("n");
+        s.type("2");   // still in the line being edited
+        QX_ASSERT_SCREEN(s, s.row_trimmed(2) == "2b" && s.alt_screen() && s.mouse_reporting());
+        ::kill(s.pid(), sig);
+        ASSERT_TRUE(s.wait_exit()) << s.dump();
+        EXPECT_EQ(s.exit_status(), 4) << sig;
+        EXPECT_TRUE(!s.alt_screen() && !s.mouse_reporting()) << s.dump();
+        EXPECT_TRUE(s.find("QX: saved b.txt as b.txt.save.1")) << s.dump();
+        for (auto [name, bytes] : {std::pair{"a.txt.save", "1a\n"}, {"b.txt.save.1", "2b\n"}, {"b.txt.save", "older\n"},
+                                   {"a.txt", "a\n"}, {"b.txt", "b\n"}})
+            EXPECT_EQ(s.read_file(name), bytes) << name;
+        EXPECT_FALSE(std::filesystem::exists(s.path("c.txt.save")));
+    }
 }
 
 }  // namespace

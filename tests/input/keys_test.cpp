@@ -144,6 +144,20 @@ TEST_F(KeysTest, AgainRepeatsTheLastRememberedCommandWithItsCount) {
     EXPECT_EQ(text().size(), 6u);
 }
 
+// F1 before any remembered command is Again of the insert/overwrite toggle. A sequence
+// whose ESC came alone (a look finds nothing after it) is decoded all the same.
+TEST_F(KeysTest, TheFirstAgainAndSequencesSplitAfterTheirESC) {
+    open({"one two", "three"});
+    keys({CODE_F1});
+    EXPECT_EQ(mode_shown(), "      OVR");
+    keys("\x1b\xff[[A");   // F1 of the Linux console
+    EXPECT_EQ(mode_shown(), "      INS");
+    press(CODE_RIGHT, CODE_RIGHT, CODE_RIGHT, "\x1b\xff[21~");   // F10: delete to the end of the line
+    EXPECT_TRUE(shows(2, {"one"}, {2, 3}));
+    keys("\x1b\xff[19~\xff");   // F8: the Edit menu
+    EXPECT_TRUE(waits().back().rows[0].starts_with("File  New  Menu  + : "));
+}
+
 TEST_F(KeysTest, BytesThatAreNoCommand) {
     open({"text"});
     keys({0xE9});
@@ -203,6 +217,14 @@ TEST_F(KeysTest, RepeatEscapeAtAPanelEndsTheRepetition) {
     command("h");
     EXPECT_EQ(ReadRawKey(), ENTER) << "ESC y and z were refused by the panel";
     while (ReadRawKey() != ENTER) {}
+}
+
+// Typed ahead of a long repetition: an ESC ends it at once, the keys before it are kept, in order.
+TEST_F(KeysTest, EscapeTypedAheadEndsALongRepetition) {
+    open({"---"});
+    keys("\x1b" "99999999v" "ab\x1b" "c");
+    EXPECT_TRUE(shows(2, {"abc---"}, {2, 3}));
+    EXPECT_EQ(mode_shown(), "      INS");
 }
 
 TEST(CommandTable, AgainAndUndoFlags) {

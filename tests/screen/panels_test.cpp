@@ -80,16 +80,6 @@ TEST_F(PanelsTest, StatusShowsSizesFormatAndMemoryOfANamedAndANewFile) {
     EXPECT_EQ(waits()[0].rows[4], "Size:            1 Chars, 1 Lines");
 }
 
-// The screen is rebuilt under the still open Edit menu when the selector is cancelled.
-TEST_F(PanelsTest, TheScreenComesBackAfterTheSelectorUnderAMenu) {
-    open({"some text"}, 0, 0, "f.txt");
-    keys("\x1b" "ef" "\xff" "\x1bq");
-    ASSERT_EQ(waits().size(), 1u);
-    EXPECT_EQ(waits()[0].rows[3].substr(0, 11), "  Curr Dir:");
-    EXPECT_EQ(shown_message(), "No File Selected to Open");
-    EXPECT_TRUE(row(0).starts_with("f.txt") && shows(1, {std::string(80, '-'), "some text"}, {2, 0}));
-}
-
 TEST_F(PanelsTest, AboutFitsBetweenTheSeparators) {
     open({""});
     keys("\x1b" "A");

@@ -5,7 +5,6 @@
 #include "app/panels.h"
 #include "app/startup.h"
 #include "buffers/line_buffer.h"
-#include "store/memory.h"
 #include "store/text.h"
 #include "support/editor_state.h"
 
@@ -27,16 +26,6 @@ TEST_F(TextTest, ChecksumAddsLittleEndianWordsAndSignedTailBytes) {
     EXPECT_EQ(line_checksum("", 0), 0u);
     const char* longer = "abcdefghijklmnopqrstuvwxyz01\xE9";   // 7 words of 4, one byte
     EXPECT_EQ(line_checksum(longer, 29), mem_sum_words(longer, 7) - 23);
-}
-
-TEST_F(TextTest, CountsChargeEachLineEndByFormat) {
-    open_test_file({"", std::string(10, 'x'), std::string(382, 'y')}, 'd');
-    uint32_t chars, lines, checksum;
-    text_count(CurrentFile.text, false, chars, lines, checksum);
-    EXPECT_EQ(chars, 398u);
-    EXPECT_EQ(lines, 3u);
-    text_count(CurrentFile.text, true, chars, lines, checksum);
-    EXPECT_EQ(chars, 398u + 3 * 16);
 }
 
 TEST_F(TextTest, ModifiedMeansTheRecountDiffersFromTheStoredCounts) {
@@ -87,13 +76,6 @@ TEST_F(TextTest, EditBufferIsBlankBeyondTheLineAndCommitReplacesAGrownLine) {
     LineEditBuffer.length = EDIT_BUFFER_SIZE;
     line_commit();
     EXPECT_EQ(CurrentFile.currentLine->length, MAX_LINE);
-}
-
-TEST_F(TextTest, MemoryInUseFollowsItsFormula) {
-    open_test_file({""});
-    EXPECT_EQ(memory_in_use(), 17) << "one empty Linux line: 0 + 1 + 16";
-    test::fill_text(LineBlockBuffer.lines, {"12345"});
-    EXPECT_EQ(memory_in_use(), 17 + 5 + 2 + 16) << "buffer lines always count two line-end bytes";
 }
 
 TEST(ShortenLeft, KeepsTheTailBehindThreeDots) {

@@ -118,6 +118,7 @@ constexpr Terminal FAKE{
         if ((g_screen.keys.empty() || look) && g_screen.nodelay) return TERM_NO_KEY;
         for (; !g_screen.keys.empty() && g_screen.keys.front() == FAKE_LOOK; g_screen.keys.pop_front()) shoot();
         if (g_screen.keys.empty()) {
+            if (g_screen.outOfKeys) g_screen.outOfKeys();
             shoot();
             return ENTER;
         }

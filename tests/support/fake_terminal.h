@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct FakeScreen {
     std::deque<KeyCode> keys;
     std::deque<FakeMouse> mice;
     std::vector<FakeShot> waits;   // the first few
+    // If set, called instead of answering Enter when a waiting read finds no key.
+    std::function<void()> outOfKeys;
 
     // The foreground colour of a cell's attributes (-1: no colour pair).
     int16_t fg(uint32_t attrs) const { return attrs & 0xff ? pairFg[attrs & 0xf] : -1; }
