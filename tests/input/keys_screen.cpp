@@ -1,5 +1,7 @@
 // What only a real terminal shows: its mouse reports and resizes, and the terminal an
 // end signal leaves behind.
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -137,6 +139,21 @@ TEST(EndSignals, SaveModifiedFilesAndRestoreTheTerminal) {
                                    {"a.txt", "a\n"}, {"b.txt", "b\n"}})
             EXPECT_EQ(s.read_file(name), bytes) << name;
         EXPECT_FALSE(std::filesystem::exists(s.path("c.txt.save")));
+    }
+}
+
+// A crash gives the terminal back too, then the signal ends the editor as it would have.
+TEST(EndSignals, AFatalSignalRestoresTheTerminal) {
+    const rlimit no_core{0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    for (int sig : {SIGSEGV, SIGABRT}) {
+        QxScreen s({"a.txt"});
+        ASSERT_TRUE(s.start_editing()) << s.dump();
+        QX_ASSERT_SCREEN(s, s.alt_screen() && s.mouse_reporting());
+        ::kill(s.pid(), sig);
+        ASSERT_TRUE(s.wait_exit()) << s.dump();
+        EXPECT_TRUE(!s.alt_screen() && !s.mouse_reporting() &&
+                    s.dump().find("killed by signal " + std::to_string(sig)) != std::string::npos) << s.dump();
     }
 }
 
