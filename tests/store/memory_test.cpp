@@ -100,7 +100,7 @@ TEST_F(MemoryTest, ChunksOfFreedSmallBlocksGoBackToTheSystem) {
     for (std::size_t i = 0; i < blocks.size(); i += 2) blocks[i] = valloc(24 + i % 89);
     EXPECT_EQ(allocator_bytes_held(), peak) << "freed blocks are used again first";
     for (void* b : blocks) vfree(b);
-    EXPECT_LT(allocator_bytes_held() - before, (peak - before) / 2);
+    EXPECT_LT(allocator_bytes_held(), before + (peak - before) / 2);   // earlier tests' chunks may go too
 }
 
 TEST_F(MemoryTest, ReleasingEverythingAtOnceLeavesTheAllocatorAsNew) {
