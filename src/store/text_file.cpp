@@ -466,23 +466,6 @@ int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uin
     return result;
 }
 
-int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
-                       uint64_t* fingerprint) {
-    Line* before = last_line(target);
-    int32_t result = read_text_lines(path, target, chars, lines, format, tabs);
-    checksum = 0;
-    if (result == MSG_CANNOT_OPEN) return result;
-    uint64_t h = FINGERPRINT_START;
-    for (Line* line = before ? next_line(before) : first_line(target); line; line = next_line(line)) {
-        uint64_t line_fingerprint;
-        checksum += line_sums(line->text(), line->length, line_fingerprint);
-        h = fingerprint_step(h, line_fingerprint);
-    }
-    if (fingerprint) *fingerprint = h;
-    return result;
-}
-
 namespace {
 
 // A file being replaced: the new contents go to a temporary file of our own beside

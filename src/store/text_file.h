@@ -27,14 +27,10 @@ struct TabTranslation {
 };
 
 // Appends the file's lines to target. Result 0, 3 (cannot open) or 8 (not text).
-// Counts characters and lines only; the checksum is left as it was.
+// Counts characters and lines only: the checksum and fingerprint come later
+// (defer_text_sums in text.h).
 int32_t read_text_lines(const char* path, LineList& target, uint32_t& chars, uint32_t& lines, int32_t& format,
                         const TabTranslation& tabs);
-// The same with the checksum of the lines read, and with fingerprint their
-// fingerprint (text.h) too.
-int32_t read_text_file(const char* path, LineList& target, uint32_t& chars, uint32_t& lines,
-                       uint32_t& checksum, int32_t& format, const TabTranslation& tabs,
-                       uint64_t* fingerprint = nullptr);
 
 // Writes first up to (not including) stop. Result 0 or 3. The counts are set only
 // when the file was written completely. Writing over an existing file asks first

@@ -43,8 +43,10 @@ protected:
         list_free_all(CurrentFile.text.lines);
         FileText& t = CurrentFile.text;
         t.format = 0;
-        return read_text_file(path(name).c_str(), t.lines, t.charCount, t.lineCount, t.checksum, t.format,
-                              tab_translation(), &t.fingerprint);
+        int32_t result = read_text_lines(path(name).c_str(), t.lines, t.charCount, t.lineCount, t.format, tab_translation());
+        defer_text_sums(t);
+        settle_text_sums();
+        return result;
     }
     // Lines from `from` up to `to` (or the whole text); counts stored when written.
     int32_t write(const std::string& name, int32_t format, int32_t no_confirm = 1, Line* from = nullptr, Line* to = nullptr) {
